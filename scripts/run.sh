@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Sets everything up on a fresh Debian or Ubuntu machine, builds Borvane and starts it.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+borvane_setup "$BORVANE_ROOT/build/release" >/dev/null
+exec "$BORVANE_ROOT/build/release/borvane" "$@"

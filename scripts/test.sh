@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets everything up on a fresh Debian or Ubuntu machine, builds Borvane with warnings as
+# errors and runs the whole test suite, then the further stages in scripts/test.d.
+# Exits non-zero on any failure.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+borvane_setup "$BORVANE_ROOT/build/test" -- -DBORVANE_WERROR=ON
+ctest --test-dir "$BORVANE_ROOT/build/test" --output-on-failure --timeout 900
+
+for stage in "$BORVANE_ROOT"/scripts/test.d/*.sh; do
+    [ -e "$stage" ] || continue
+    echo "== $(basename "$stage")"
+    bash -c 'set -euo pipefail; source "$1/scripts/setup.sh"; source "$2"' _ "$BORVANE_ROOT" "$stage"
+done

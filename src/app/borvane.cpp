@@ -1,0 +1,72 @@
+#include "app/borvane.h"
+
+#include "app/form1.h"
+#include "calibration/form2.h"
+#include "parameters/form3.h"
+#include "plot/form4.h"
+
+#include <QLocale>
+
+Borvane::Borvane() : m_program(QStringLiteral("Borvane"))
+{
+    // The program's locale is Italian, whatever the user's settings.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+}
+
+// The windows go before the runtime that they were registered with.
+Borvane::~Borvane()
+{
+    m_form4.reset();
+    m_form3.reset();
+    m_form2.reset();
+    m_form1.reset();
+}
+
+Form1 &Borvane::form1()
+{
+    if (!m_form1)
+        m_form1 = std::make_unique<Form1>(*this);
+    return *m_form1;
+}
+
+Form2 &Borvane::form2()
+{
+    if (!m_form2)
+        m_form2 = std::make_unique<Form2>(*this);
+    return *m_form2;
+}
+
+Form3 &Borvane::form3()
+{
+    if (!m_form3)
+        m_form3 = std::make_unique<Form3>(*this);
+    return *m_form3;
+}
+
+Form4 &Borvane::form4()
+{
+    if (!m_form4)
+        m_form4 = std::make_unique<Form4>(*this);
+    return *m_form4;
+}
+
+bool Borvane::exists(int n) const
+{
+    switch (n) {
+    case 1:
+        return m_form1 != nullptr;
+    case 2:
+        return m_form2 != nullptr;
+    case 3:
+        return m_form3 != nullptr;
+    case 4:
+        return m_form4 != nullptr;
+    default:
+        return false;
+    }
+}
+
+void Borvane::start()
+{
+    form1().Show();
+}

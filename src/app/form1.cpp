@@ -1,0 +1,27 @@
+#include "app/form1.h"
+
+#include "app/borvane.h"
+#include "calibration/form2.h"
+
+#include <QFrame>
+#include <QPushButton>
+
+Form1::Form1(Borvane &app)
+    : Form(app.program(), QStringLiteral("Form1"), QSize(11670, 8565), State::Normal), app(app)
+{
+    Command1 = CommandButton(QStringLiteral("Command1"), QStringLiteral("AVANTI"),
+                             {4320, 6120, 2895, 855});
+    OLE1 = new QFrame(this);
+    OLE1->setObjectName(QStringLiteral("OLE1"));
+    place(OLE1, {1410, 330, 9135, 6015});
+    OLE1->setFocusPolicy(Qt::StrongFocus);
+    OLE1->lower();
+    setTabOrder({OLE1, Command1});
+
+    onClick(Command1, [this] { Command1_Click(); });
+}
+
+void Form1::Command1_Click()
+{
+    app.form2().Show();
+}

@@ -1,0 +1,254 @@
+#include "runtime/form.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QWindow>
+
+namespace {
+
+// A command button whose caption wraps over its face when it is wider than the button.
+class CaptionButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this) / 2 + 1;
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::ButtonText));
+        painter.drawText(rect().adjusted(margin, margin, -margin, -margin),
+                         Qt::AlignCenter | Qt::TextWordWrap, text());
+    }
+};
+
+} // namespace
+
+Form::Form(Program &program, const QString &caption, QSize designClientTwips, State state)
+    : m_program(program), m_designClientTwips(designClientTwips), m_state(state)
+{
+    setObjectName(caption);
+    setWindowTitle(caption);
+    setFont(ProgramFont(QStringLiteral("MS Sans Serif"), 8.25));
+    // The window paints its whole client area from the drawing surface.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_surface.setBackColor(palette().color(QPalette::Window).rgb());
+    m_surface.setForeColor(palette().color(QPalette::WindowText).rgb());
+    m_surface.setChangeHandler([this] { update(); });
+    updateSurfaceSize();
+    m_program.registerForm(*this);
+}
+
+Form::~Form()
+{
+    m_program.unregisterForm(*this);
+}
+
+int Form::twipsToPixels(int twips) const
+{
+    return int(std::lround(twips * logicalDpiX() / 1440.0));
+}
+
+void Form::place(QWidget *control, Twips at) const
+{
+    control->setGeometry(twipsToPixels(at.left), twipsToPixels(at.top), twipsToPixels(at.width),
+                         twipsToPixels(at.height));
+}
+
+QPushButton *Form::CommandButton(const QString &name, const QString &caption, Twips at)
+{
+    auto *button = new CaptionButton(caption, this);
+    button->setObjectName(name);
+    // As on the desktop the program was made for, Enter presses the focused button.
+    button->setAutoDefault(true);
+    place(button, at);
+    return button;
+}
+
+QLineEdit *Form::TextBox(const QString &name, const QString &text, Twips at)
+{
+    auto *box = new QLineEdit(text, this);
+    box->setObjectName(name);
+    place(box, at);
+    return box;
+}
+
+QLabel *Form::Label(const QString &name, const QString &caption, Twips at)
+{
+    auto *label = new QLabel(caption, this);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAutoFillBackground(true); // an opaque label in the window's colour
+    place(label, at);
+    return label;
+}
+
+QScrollBar *Form::HScrollBar(const QString &name, Twips at, int min, int max, int value,
+                             int smallChange, int largeChange)
+{
+    auto *bar = new QScrollBar(Qt::Horizontal, this);
+    bar->setObjectName(name);
+    bar->setRange(min, max);
+    bar->setValue(value);
+    bar->setSingleStep(smallChange);
+    bar->setPageStep(largeChange);
+    // The right arrow key moves the thumb right, to larger values (Qt inverts it by default).
+    bar->setInvertedControls(false);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    place(bar, at);
+    return bar;
+}
+
+QGroupBox *Form::Frame(const QString &name, const QString &caption, Twips at)
+{
+    auto *frame = new QGroupBox(caption, this);
+    frame->setObjectName(name);
+    place(frame, at);
+    return frame;
+}
+
+QRadioButton *Form::OptionButton(QGroupBox *frame, const QString &name, const QString &caption,
+                                 Twips at)
+{
+    auto *option = new QRadioButton(caption, frame);
+    option->setObjectName(name);
+    place(option, at);
+    return option;
+}
+
+void Form::setTabOrder(std::initializer_list<QWidget *> order)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *control : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+    m_firstFocus = order.size() ? *order.begin() : nullptr;
+}
+
+void Form::connectClicked(QAbstractButton *button, std::function<void()> handler)
+{
+    connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
+}
+
+void Form::showWindow()
+{
+    if (isVisible()) {
+        if (isMinimized())
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+        raise();
+        activateWindow();
+        return;
+    }
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        resize(twipsToPixels(m_designClientTwips.width()),
+               twipsToPixels(m_designClientTwips.height()));
+        if (m_firstFocus)
+            m_firstFocus->setFocus();
+    }
+    if (m_state == State::Maximized) {
+        showMaximized();
+        waitUntilPlaced();
+    } else {
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void Form::waitUntilPlaced()
+{
+    // The system maximizes a window a moment after it is shown. The activation that follows
+    // Show draws in the client area, so it waits (briefly, taking no user input) for the
+    // window to be placed at its final size.
+    QElapsedTimer timer;
+    timer.start();
+    const QSize before = size();
+    while (timer.elapsed() < 500) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+        const QWindow *window = windowHandle();
+        if (window && window->isExposed() && size() != before)
+            break;
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool Form::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        m_program.systemActivated(*this);
+    else if (event->type() == QEvent::ScreenChangeInternal)
+        updateSurfaceSize(); // the window moved to a screen of another pixel ratio
+    return QWidget::event(event);
+}
+
+void Form::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    const QImage &image = m_surface.image();
+    const QRect area = event->rect();
+    const qreal dpr = image.devicePixelRatio();
+    const QRectF source(area.x() * dpr, area.y() * dpr, area.width() * dpr, area.height() * dpr);
+    painter.drawImage(QRectF(area), image, source);
+    m_surface.markShown();
+}
+
+void Form::resizeEvent(QResizeEvent *event)
+{
+    updateSurfaceSize();
+    QWidget::resizeEvent(event);
+}
+
+void Form::updateSurfaceSize()
+{
+    m_surface.resize(size(), devicePixelRatioF(), logicalDpiX());
+}
+
+void Form::closeEvent(QCloseEvent *event)
+{
+    // Closing a window hides it; its values and drawing stay for a later Show.
+    event->ignore();
+    hide();
+    m_program.formClosed(*this);
+}
+
+void SetBackColor(QLineEdit *box, QRgb colour)
+{
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, QColor(colour));
+    box->setPalette(palette);
+}
+
+QRgb BackColor(const QLineEdit *box)
+{
+    return box->palette().color(QPalette::Base).rgb();
+}
+
+QFont ProgramFont(const QString &family, qreal points, bool bold)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+// A window of the program as the old forms runtime made it: a caption, a design client size in
+// twips, a state when shown (normal or maximized), controls placed in twips with their tab
+// order, Show with its activation, and a drawing surface with the runtime's drawing calls.
+
+#include "runtime/program.h"
+#include "runtime/surface.h"
+#include "runtime/variant.h"
+
+#include <QWidget>
+#include <functional>
+#include <initializer_list>
+
+class QAbstractButton;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+// A position and size in twips (1/1440 inch) from the top left corner of the container.
+struct Twips
+{
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+class Form : public QWidget
+{
+public:
+    enum class State { Normal, Maximized };
+
+    Form(Program &program, const QString &caption, QSize designClientTwips, State state);
+    ~Form() override;
+
+    Program &program() const { return m_program; }
+
+    // Shows the window modeless and without owner, brings it to the front and makes it the
+    // active form; when that changes the active form, Form_Activate runs before Show returns.
+    void Show() { m_program.show(*this); }
+    // Runs each time the window becomes the program's active form.
+    virtual void Form_Activate() {}
+
+    // Drawing, in the current scale.
+    int ScaleMode() const { return m_surface.scaleMode(); }
+    void setScaleMode(int mode) { m_surface.setScaleMode(mode); }
+    float ScaleWidth() const { return m_surface.scaleWidth(); }
+    void setScaleWidth(float width) { m_surface.setScaleWidth(width); }
+    float ScaleHeight() const { return m_surface.scaleHeight(); }
+    void setScaleHeight(float height) { m_surface.setScaleHeight(height); }
+    int DrawWidth() const { return m_surface.drawWidth(); }
+    void setDrawWidth(int width) { m_surface.setDrawWidth(width); }
+    QRgb ForeColor() const { return m_surface.foreColor(); }
+    QRgb BackColor() const { return m_surface.backColor(); }
+    void Line(float x1, float y1, float x2, float y2) { m_surface.line(x1, y1, x2, y2); }
+    void PSet(float x, float y, QRgb colour) { m_surface.pset(x, y, colour); }
+    void PSet(float x, float y) { m_surface.pset(x, y); }
+    void Cls() { m_surface.cls(); }
+    Surface &surface() { return m_surface; }
+    const Surface &surface() const { return m_surface; }
+
+    void MsgBox(const QString &prompt) { m_program.MsgBox(prompt); }
+    void End() { m_program.End(); }
+
+    // Pixels for twips at this window's logical DPI.
+    int twipsToPixels(int twips) const;
+
+    // Called by the program to make the window appear.
+    void showWindow();
+
+protected:
+    // Controls, created in the caller's order at their twip positions in the container
+    // (the window, or a frame). Each gets its name, so it can be found by it.
+    QPushButton *CommandButton(const QString &name, const QString &caption, Twips at);
+    QLineEdit *TextBox(const QString &name, const QString &text, Twips at);
+    QLabel *Label(const QString &name, const QString &caption, Twips at);
+    QScrollBar *HScrollBar(const QString &name, Twips at, int min, int max, int value,
+                           int smallChange, int largeChange);
+    QGroupBox *Frame(const QString &name, const QString &caption, Twips at);
+    QRadioButton *OptionButton(QGroupBox *frame, const QString &name, const QString &caption,
+                               Twips at);
+    // Places any widget at its twip position in its parent.
+    void place(QWidget *control, Twips at) const;
+
+    // The tab order, by tab index; the first control takes the focus when the window first
+    // opens.
+    void setTabOrder(std::initializer_list<QWidget *> order);
+
+    // Connects a button's click to a handler, through the program's error boundary.
+    template <class Handler> void onClick(QAbstractButton *button, Handler handler);
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectClicked(QAbstractButton *button, std::function<void()> handler);
+    void updateSurfaceSize();
+    void waitUntilPlaced();
+
+    Program &m_program;
+    Surface m_surface;
+    QSize m_designClientTwips;
+    State m_state;
+    QWidget *m_firstFocus = nullptr;
+    bool m_shownBefore = false;
+};
+
+template <class Handler> void Form::onClick(QAbstractButton *button, Handler handler)
+{
+    connectClicked(button, [this, handler]() mutable { m_program.handle(handler); });
+}
+
+// A text box's background colour, as the program sets and reads it.
+void SetBackColor(QLineEdit *box, QRgb colour);
+QRgb BackColor(const QLineEdit *box);
+
+// A font of the program's (the substitutes of the originals where these are missing).
+QFont ProgramFont(const QString &family, qreal points, bool bold = false);

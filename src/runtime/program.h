@@ -1,0 +1,80 @@
+#pragma once
+
+// The running program as the old forms runtime kept it: its title, its windows, which of them
+// is the active one, the message box, the boundary that reports runtime errors, and End.
+
+#include "runtime/runtime_error.h"
+
+#include <QObject>
+#include <QString>
+#include <new>
+#include <vector>
+
+class Form;
+class QMessageBox;
+
+class Program : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Program(QString title, QObject *parent = nullptr);
+    ~Program() override;
+
+    // The title of every message box of the program.
+    const QString &title() const { return m_title; }
+
+    // Shows the form modeless, brings it to the front and makes it the program's active form.
+    // When the active form changes, its Form_Activate runs, once, before Show returns.
+    void show(Form &form);
+    // The system activated the form (a click, the window switcher, a message box closing).
+    // Form_Activate runs only when this changes the program's active form.
+    void systemActivated(Form &form);
+    // The user closed the form with its title-bar button: it is hidden and kept. Closing the
+    // last visible window ends the program.
+    void formClosed(Form &form);
+    Form *activeForm() const { return m_active; }
+
+    // A modal message box with the program's title and one OK button.
+    void MsgBox(const QString &prompt);
+
+    // Runs one event handler of the program. A runtime error ends the handler (what it drew
+    // stays) and is reported in a message box; the program goes on.
+    template <class Handler> void handle(Handler &&handler)
+    {
+        if (m_ended)
+            return;
+        try {
+            handler();
+        } catch (const RuntimeError &error) {
+            report(error);
+        } catch (const std::bad_alloc &) {
+            report(RuntimeError(RuntimeError::OutOfMemory));
+        }
+    }
+
+    // Ends the program at once: every window closes, nothing is kept.
+    void End();
+    bool hasEnded() const { return m_ended; }
+
+    void registerForm(Form &form);
+    void unregisterForm(Form &form);
+
+signals:
+    // A form became the program's active form; its Form_Activate runs right after.
+    void activated(Form *form);
+    // A message box is about to be shown (modal); whoever connects may answer it.
+    void messageBoxShown(QMessageBox *box);
+    void ended();
+
+private:
+    void activate(Form &form);
+    void report(const RuntimeError &error);
+    void showMessage(const QString &prompt, bool isError);
+
+    QString m_title;
+    std::vector<Form *> m_forms;
+    Form *m_active = nullptr;
+    int m_showing = 0;
+    bool m_ended = false;
+};

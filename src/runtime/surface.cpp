@@ -1,0 +1,199 @@
+#include "runtime/surface.h"
+
+#include "runtime/runtime_error.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+Surface::Surface()
+{
+    resize(QSize(1, 1), 1.0, 96.0);
+}
+
+void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi)
+{
+    m_size = logicalSize.expandedTo(QSize(1, 1));
+    m_dpi = logicalDpi > 0 ? logicalDpi : 96.0;
+    const QSize needed(int(std::ceil(m_size.width() * devicePixelRatio)),
+                       int(std::ceil(m_size.height() * devicePixelRatio)));
+    if (m_image.isNull() || devicePixelRatio != m_dpr || needed.width() > m_image.width() ||
+        needed.height() > m_image.height()) {
+        // The image only grows, so shrinking and growing the window back loses nothing.
+        QSize grown = needed;
+        if (!m_image.isNull() && devicePixelRatio == m_dpr)
+            grown = needed.expandedTo(m_image.size());
+        QImage image(grown, QImage::Format_RGB32);
+        image.setDevicePixelRatio(devicePixelRatio);
+        image.fill(m_back);
+        if (!m_image.isNull()) {
+            QPainter painter(&image);
+            painter.drawImage(QPointF(0, 0), m_image);
+        }
+        m_image = std::move(image);
+        m_dpr = devicePixelRatio;
+    }
+    updateMapping();
+}
+
+double Surface::unitsPerPixelX() const
+{
+    switch (m_scaleMode) {
+    case User:
+        return double(m_userWidth) / m_size.width();
+    case Twips:
+        return 1440.0 / m_dpi;
+    case Points:
+        return 72.0 / m_dpi;
+    case Inches:
+        return 1.0 / m_dpi;
+    case Millimetres:
+        return 25.4 / m_dpi;
+    case Centimetres:
+        return 2.54 / m_dpi;
+    default:
+        return 1.0;
+    }
+}
+
+double Surface::unitsPerPixelY() const
+{
+    if (m_scaleMode == User)
+        return double(m_userHeight) / m_size.height();
+    return unitsPerPixelX();
+}
+
+void Surface::updateMapping()
+{
+    m_unitToDeviceX = m_dpr / unitsPerPixelX();
+    m_unitToDeviceY = m_dpr / unitsPerPixelY();
+    m_dotDevicePixels = std::max(1, int(std::lround(m_drawWidth * m_dpr)));
+}
+
+void Surface::setScaleMode(int mode)
+{
+    switch (mode) {
+    case User:
+        m_userWidth = scaleWidth();
+        m_userHeight = scaleHeight();
+        break;
+    case Twips:
+    case Points:
+    case Pixels:
+    case Inches:
+    case Millimetres:
+    case Centimetres:
+        break;
+    default:
+        throw RuntimeError(RuntimeError::InvalidCall);
+    }
+    m_scaleMode = mode;
+    updateMapping();
+}
+
+float Surface::scaleWidth() const
+{
+    if (m_scaleMode == User)
+        return m_userWidth;
+    return float(m_size.width() * unitsPerPixelX());
+}
+
+float Surface::scaleHeight() const
+{
+    if (m_scaleMode == User)
+        return m_userHeight;
+    return float(m_size.height() * unitsPerPixelY());
+}
+
+void Surface::setScaleWidth(float width)
+{
+    if (width == 0.0f || !std::isfinite(width))
+        throw RuntimeError(RuntimeError::InvalidCall);
+    m_userHeight = scaleHeight();
+    m_userWidth = width;
+    m_scaleMode = User;
+    updateMapping();
+}
+
+void Surface::setScaleHeight(float height)
+{
+    if (height == 0.0f || !std::isfinite(height))
+        throw RuntimeError(RuntimeError::InvalidCall);
+    m_userWidth = scaleWidth();
+    m_userHeight = height;
+    m_scaleMode = User;
+    updateMapping();
+}
+
+void Surface::setDrawWidth(int width)
+{
+    if (width == m_drawWidth)
+        return;
+    if (width < 1 || width > 32767)
+        throw RuntimeError(RuntimeError::InvalidCall);
+    m_drawWidth = width;
+    updateMapping();
+}
+
+QPointF Surface::toPixels(float x, float y) const
+{
+    return QPointF(x * m_unitToDeviceX / m_dpr, y * m_unitToDeviceY / m_dpr);
+}
+
+void Surface::fillDot(double deviceX, double deviceY, QRgb colour)
+{
+    // The dot covers DrawWidth device pixels each way, centred on the point: a 2-pixel dot
+    // at (100, 100) covers 99 and 100, as a 2-pixel pen does.
+    const int w = m_dotDevicePixels;
+    const double offset = w / 2.0 - 0.5;
+    const double left = std::floor(deviceX - offset);
+    const double top = std::floor(deviceY - offset);
+    const int width = m_image.width();
+    const int height = m_image.height();
+    if (!(left > -w && left < width && top > -w && top < height))
+        return; // far outside the area (and never converted to int)
+    const int x0 = std::max(0, int(left));
+    const int x1 = std::min(width, int(left) + w);
+    const int y0 = std::max(0, int(top));
+    const int y1 = std::min(height, int(top) + w);
+    const qsizetype stride = m_image.bytesPerLine();
+    uchar *bits = m_image.bits();
+    for (int y = y0; y < y1; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(bits + y * stride);
+        std::fill(row + x0, row + x1, colour);
+    }
+    changed();
+}
+
+void Surface::line(float x1, float y1, float x2, float y2)
+{
+    if (m_observer)
+        m_observer->line(x1, y1, x2, y2, m_fore, m_drawWidth);
+    // Points beyond any screen are held back, so the painter only sees sensible numbers.
+    static constexpr double limit = 1e7;
+    auto device = [](double v) { return std::clamp(v, -limit, limit); };
+    QPainter painter(&m_image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(m_fore), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
+    // The painter works in logical pixels on an image with the device pixel ratio.
+    painter.drawLine(QPointF(device(x1 * m_unitToDeviceX / m_dpr), device(y1 * m_unitToDeviceY / m_dpr)),
+                     QPointF(device(x2 * m_unitToDeviceX / m_dpr), device(y2 * m_unitToDeviceY / m_dpr)));
+    changed();
+}
+
+void Surface::cls()
+{
+    if (m_observer)
+        m_observer->cleared();
+    m_image.fill(m_back);
+    changed();
+}
+
+void Surface::changed()
+{
+    if (m_dirty)
+        return;
+    m_dirty = true;
+    if (m_changed)
+        m_changed();
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+// The drawing surface of a window: an off-screen image of its client area at the screen's
+// device pixel ratio, with the old runtime's scales (twips, centimetres, a user scale), pen
+// width, Line, PSet and Cls. The window shows the image under its controls, so drawing is
+// sharp on high-DPI screens and survives being covered.
+
+#include <QImage>
+#include <QRgb>
+#include <QSize>
+#include <functional>
+
+// Sees every drawing operation in the user coordinates it was given (tests use it).
+class SurfaceObserver
+{
+public:
+    virtual ~SurfaceObserver() = default;
+    virtual void dot(float x, float y, QRgb colour, int width) = 0;
+    virtual void line(float x1, float y1, float x2, float y2, QRgb colour, int width) = 0;
+    virtual void cleared() = 0;
+};
+
+class Surface
+{
+public:
+    enum ScaleModes : int { User = 0, Twips = 1, Points = 2, Pixels = 3, Inches = 5,
+                            Millimetres = 6, Centimetres = 7 };
+
+    Surface();
+
+    // The client area in logical pixels, its device pixel ratio and logical DPI. What is drawn
+    // stays; a larger area is filled with the background colour.
+    void resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi);
+    QSize size() const { return m_size; }
+    const QImage &image() const { return m_image; }
+
+    QRgb backColor() const { return m_back; }
+    void setBackColor(QRgb colour) { m_back = colour; }
+    QRgb foreColor() const { return m_fore; }
+    void setForeColor(QRgb colour) { m_fore = colour; }
+
+    int scaleMode() const { return m_scaleMode; }
+    // A mode other than 0 sets the scale in that unit over the client area; 0 keeps the
+    // current extents as a user scale. Unknown modes are an invalid argument.
+    void setScaleMode(int mode);
+    float scaleWidth() const;
+    float scaleHeight() const;
+    // Setting either extent makes the scale a user scale (origin top left, y down), the other
+    // extent keeping its current value. Zero is an invalid argument.
+    void setScaleWidth(float width);
+    void setScaleHeight(float height);
+
+    int drawWidth() const { return m_drawWidth; }
+    // The pen width in pixels, 1 to 32767; anything else is an invalid argument.
+    void setDrawWidth(int width);
+
+    // A segment in the foreground colour, DrawWidth pixels wide.
+    void line(float x1, float y1, float x2, float y2);
+    // A dot DrawWidth pixels square centred on (x, y), in the given colour.
+    void pset(float x, float y, QRgb colour)
+    {
+        if (m_observer)
+            m_observer->dot(x, y, colour, m_drawWidth);
+        fillDot(x * m_unitToDeviceX, y * m_unitToDeviceY, colour);
+    }
+    void pset(float x, float y) { pset(x, y, m_fore); }
+    // Erases everything drawn: the image takes the background colour.
+    void cls();
+
+    // Where a point in the current scale falls, in logical pixels of the client area.
+    QPointF toPixels(float x, float y) const;
+
+    void setObserver(SurfaceObserver *observer) { m_observer = observer; }
+    // Called once when something is drawn after the last markShown().
+    void setChangeHandler(std::function<void()> handler) { m_changed = std::move(handler); }
+    void markShown() { m_dirty = false; }
+
+private:
+    void fillDot(double deviceX, double deviceY, QRgb colour);
+    void changed();
+    double unitsPerPixelX() const;
+    double unitsPerPixelY() const;
+    void updateMapping();
+
+    QImage m_image;
+    QSize m_size;
+    qreal m_dpr = 1.0;
+    qreal m_dpi = 96.0;
+    QRgb m_back = qRgb(240, 240, 240);
+    QRgb m_fore = qRgb(0, 0, 0);
+    int m_scaleMode = Twips;
+    float m_userWidth = 1.0f;
+    float m_userHeight = 1.0f;
+    int m_drawWidth = 1;
+    int m_dotDevicePixels = 1;
+    double m_unitToDeviceX = 1.0;
+    double m_unitToDeviceY = 1.0;
+    SurfaceObserver *m_observer = nullptr;
+    std::function<void()> m_changed;
+    bool m_dirty = false;
+};

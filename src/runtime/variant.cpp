@@ -1,0 +1,48 @@
+#include "runtime/variant.h"
+
+#include "runtime/number_text.h"
+
+Variant Pow(const Variant &base, const Variant &exponent)
+{
+    const double x = base.number();
+    const double n = exponent.number();
+    if (n == 2.0) // the plots square every cosine: x * x is the correctly rounded square
+        return Variant(Variant::finite(x * x));
+    if ((x < 0.0 && n != std::floor(n)) || (x == 0.0 && n < 0.0))
+        throw RuntimeError(RuntimeError::InvalidCall);
+    return Variant(Variant::finite(std::pow(x, n)));
+}
+
+Variant Abs(const Variant &value)
+{
+    switch (value.kind()) {
+    case Variant::Kind::Empty:
+        return Variant(0);
+    case Variant::Kind::Integer:
+        return Variant(Integer(static_cast<int>(std::fabs(value.number()))));
+    case Variant::Kind::Single:
+        return Variant(std::fabs(static_cast<float>(value.number())));
+    case Variant::Kind::Double:
+        return Variant(std::fabs(value.number()));
+    case Variant::Kind::Text:
+        break;
+    }
+    throw RuntimeError(RuntimeError::TypeMismatch);
+}
+
+QString CStr(const Variant &value)
+{
+    switch (value.kind()) {
+    case Variant::Kind::Empty:
+        return QString();
+    case Variant::Kind::Integer:
+        return QString::number(static_cast<int>(value.number()));
+    case Variant::Kind::Single:
+        return NumberToText(value.number(), 7);
+    case Variant::Kind::Double:
+        return NumberToText(value.number(), 15);
+    case Variant::Kind::Text:
+        break;
+    }
+    return value.text();
+}

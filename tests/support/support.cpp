@@ -1,0 +1,242 @@
+#include "support/support.h"
+
+#include "app/form1.h"
+#include "calibration/form2.h"
+#include "parameters/form3.h"
+#include "plot/form4.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <QTimer>
+
+DrawingRecorder::DrawingRecorder(Form &form) : m_form(form)
+{
+    form.surface().setObserver(this);
+}
+
+DrawingRecorder::~DrawingRecorder()
+{
+    m_form.surface().setObserver(nullptr);
+}
+
+void DrawingRecorder::clear()
+{
+    dots.clear();
+    lines.clear();
+    clears = 0;
+}
+
+void DrawingRecorder::dot(float x, float y, QRgb colour, int width)
+{
+    dots.push_back({x, y, colour, width});
+}
+
+void DrawingRecorder::line(float x1, float y1, float x2, float y2, QRgb colour, int width)
+{
+    lines.push_back({x1, y1, x2, y2, colour, width});
+}
+
+void DrawingRecorder::cleared()
+{
+    ++clears;
+}
+
+MessageBoxes::MessageBoxes(Program &program)
+{
+    connect(&program, &Program::messageBoxShown, this, [this](QMessageBox *box) {
+        texts << box->text();
+        titles << box->windowTitle();
+        QTimer::singleShot(0, box, [this, box] {
+            if (whileShown)
+                whileShown(*box);
+            QAbstractButton *ok = box->button(QMessageBox::Ok);
+            QTest::mouseClick(ok, Qt::LeftButton, Qt::NoModifier, ok->rect().center());
+        });
+    });
+}
+
+void MessageBoxes::clear()
+{
+    texts.clear();
+    titles.clear();
+}
+
+namespace {
+
+// The offscreen platform cannot raise windows or pass size hints; it says so at every Show.
+QtMessageHandler defaultHandler = nullptr;
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    defaultHandler(type, context, message);
+}
+void installQuietHandler()
+{
+    defaultHandler = qInstallMessageHandler(quietHandler);
+}
+Q_CONSTRUCTOR_FUNCTION(installQuietHandler)
+
+void waitExposed(QWidget *window)
+{
+    if (!QTest::qWaitForWindowExposed(window))
+        qWarning("window %s was not exposed", qPrintable(window->objectName()));
+}
+} // namespace
+
+Session::Session() : boxes(app.program())
+{
+    QObject::connect(&app.program(), &Program::activated, &boxes, [this](Form *form) {
+        const QString name = form->objectName();
+        if (name.startsWith(QLatin1String("Form")))
+            ++activations[name.mid(4).toInt()];
+    });
+    app.start();
+    waitExposed(&app.form1());
+}
+
+Session::~Session()
+{
+    ui::settle();
+}
+
+void Session::toForm2()
+{
+    ui::click(app.form1().Command1);
+    waitExposed(&app.form2());
+}
+
+void Session::calibrate(int scrollValue)
+{
+    QScrollBar *bar = app.form2().HScroll1;
+    while (bar->value() < scrollValue)
+        ui::clickRightArrow(bar);
+    while (bar->value() > scrollValue)
+        ui::clickLeftArrow(bar);
+}
+
+void Session::toForm3()
+{
+    if (!(app.form2().Incr > 0.53)) {
+        const int value = app.form2().HScroll1->value();
+        calibrate(value < 30 ? value + 1 : 29);
+    }
+    ui::click(app.form2().Command1);
+    waitExposed(&app.form3());
+}
+
+void Session::choose(int figure)
+{
+    ui::click(figure == 1 ? app.form3().Option1 : app.form3().Option2);
+}
+
+void Session::enter(const QString &a, const QString &b, const QString &c)
+{
+    ui::type(app.form3().Text1, a);
+    ui::type(app.form3().Text2, b);
+    ui::type(app.form3().Text3, c);
+}
+
+void Session::toForm4()
+{
+    ui::click(app.form3().Command2);
+    if (app.exists(4))
+        waitExposed(&app.form4());
+}
+
+namespace ui {
+
+void click(QAbstractButton *button)
+{
+    QPoint at = button->rect().center();
+    if (auto *radio = qobject_cast<QRadioButton *>(button)) {
+        QStyleOptionButton option;
+        option.initFrom(radio);
+        at = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio).center();
+    }
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+void type(QLineEdit *box, const QString &text)
+{
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
+    for (const QChar ch : text) {
+        if (ch.unicode() >= 0x20 && ch.unicode() < 0x7F)
+            QTest::keyClick(box, ch.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
+}
+
+void key(QWidget *widget, int key)
+{
+    QTest::keyClick(widget, Qt::Key(key));
+}
+
+namespace {
+QRect subControl(QScrollBar *bar, QStyle::SubControl which)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.upsideDown = bar->invertedAppearance();
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, which, bar);
+}
+} // namespace
+
+void clickRightArrow(QScrollBar *bar)
+{
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
+                      subControl(bar, QStyle::SC_ScrollBarAddLine).center());
+}
+
+void clickLeftArrow(QScrollBar *bar)
+{
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
+                      subControl(bar, QStyle::SC_ScrollBarSubLine).center());
+}
+
+void clickTrack(QScrollBar *bar, double fraction)
+{
+    const QRect groove = subControl(bar, QStyle::SC_ScrollBarGroove);
+    const QPoint at(groove.left() + int(fraction * (groove.width() - 1)), groove.center().y());
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+void switchTo(QWidget *window)
+{
+    QApplication::setActiveWindow(window);
+    settle();
+}
+
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+} // namespace ui
+
+QRgb pixelAt(const Form &form, QPoint logical)
+{
+    const QImage &image = form.surface().image();
+    const qreal dpr = image.devicePixelRatio();
+    return image.pixel(int(logical.x() * dpr), int(logical.y() * dpr));
+}

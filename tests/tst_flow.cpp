@@ -1,0 +1,242 @@
+// The screen flow: single windows created on first reference, the navigation buttons, which
+// window is active, Form_Activate once per activation, End, and closing windows.
+
+#include "support/support.h"
+
+#include "app/form1.h"
+#include "calibration/form2.h"
+#include "parameters/form3.h"
+#include "plot/form4.h"
+
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+class FlowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startShowsOnlyForm1();
+    void ordinaryRun();
+    void secondAvantiOnForm1BringsTheSameForm2Back();
+    void okContinuaRefusesUntilCalibrated();
+    void switchingToAnOpenWindowActivatesIt();
+    void systemEventsForTheActiveWindowDoNotActivateAgain();
+    void esciEndsFromEveryWindow_data();
+    void esciEndsFromEveryWindow();
+    void closingAWindowHidesItAndKeepsItsValues();
+    void closingTheLastWindowEnds();
+};
+
+void FlowTest::startShowsOnlyForm1()
+{
+    Session s;
+    QVERIFY(s.app.exists(1));
+    QVERIFY(!s.app.exists(2));
+    QVERIFY(!s.app.exists(3));
+    QVERIFY(!s.app.exists(4));
+    QVERIFY(s.app.form1().isVisible());
+    QVERIFY(!s.app.form1().isMaximized());
+    QCOMPARE(s.app.program().activeForm(), &s.app.form1());
+    QCOMPARE(s.app.form1().windowTitle(), QStringLiteral("Form1"));
+}
+
+void FlowTest::ordinaryRun()
+{
+    Session s;
+    s.toForm2();
+    QVERIFY(s.app.form2().isVisible());
+    QVERIFY(s.app.form2().isMaximized());
+    QCOMPARE(s.app.program().activeForm(), &s.app.form2());
+    QCOMPARE(s.activations[2], 1);
+    QCOMPARE(s.app.form2().Incr, Variant(0.51));
+
+    s.calibrate(2);
+    QCOMPARE(s.app.form2().Incr, Variant(0.55));
+    s.toForm3();
+    QVERIFY(s.app.form3().isVisible());
+    QCOMPARE(s.app.program().activeForm(), &s.app.form3());
+    QCOMPARE(s.activations[3], 1);
+    QVERIFY(!s.app.exists(4));
+
+    s.choose(1);
+    s.toForm4();
+    QVERIFY(s.boxes.texts.isEmpty());
+    QVERIFY(s.app.form4().isVisible());
+    QVERIFY(s.app.form4().isMaximized());
+    QCOMPARE(s.app.program().activeForm(), &s.app.form4());
+    QCOMPARE(s.activations[4], 1);
+    QCOMPARE(s.app.form3().Miocolor, Integer(1));
+
+    // "RIPRENDI" keeps the plot and brings Form3 back; "AVANTI" plots again in the next colour.
+    ui::click(s.app.form4().Command1);
+    QCOMPARE(s.app.program().activeForm(), &s.app.form3());
+    QCOMPARE(s.activations[3], 2);
+    QVERIFY(s.app.form4().isVisible());
+    s.toForm4();
+    QCOMPARE(s.activations[4], 2);
+    QCOMPARE(s.app.form3().Miocolor, Integer(2));
+
+    // "Cancella e riprendi" clears, then brings Form3 back.
+    DrawingRecorder drawn(s.app.form4());
+    ui::click(s.app.form4().Command2);
+    QCOMPARE(drawn.clears, 1);
+    QCOMPARE(s.app.program().activeForm(), &s.app.form3());
+    QCOMPARE(s.activations[3], 3);
+    s.toForm4();
+    QCOMPARE(s.activations[4], 3);
+
+    // Every window shown so far stays open behind the active one.
+    QVERIFY(s.app.form1().isVisible());
+    QVERIFY(s.app.form2().isVisible());
+    QVERIFY(s.app.form3().isVisible());
+
+    ui::click(s.app.form4().Command3);
+    QVERIFY(s.app.program().hasEnded());
+    for (QWidget *w : {static_cast<QWidget *>(&s.app.form1()), static_cast<QWidget *>(&s.app.form2()),
+                       static_cast<QWidget *>(&s.app.form3()), static_cast<QWidget *>(&s.app.form4())})
+        QVERIFY(!w->isVisible());
+    QCOMPARE(s.activations[4], 3);
+}
+
+void FlowTest::secondAvantiOnForm1BringsTheSameForm2Back()
+{
+    Session s;
+    s.toForm2();
+    Form2 *first = &s.app.form2();
+    s.calibrate(5);
+    ui::switchTo(&s.app.form1());
+    QCOMPARE(s.app.program().activeForm(), &s.app.form1());
+    ui::click(s.app.form1().Command1);
+    QCOMPARE(&s.app.form2(), first);
+    QCOMPARE(s.activations[2], 2);
+    QCOMPARE(s.app.form2().Incr, Variant(0.51));
+    QCOMPARE(s.app.form2().HScroll1->value(), 5);
+}
+
+void FlowTest::okContinuaRefusesUntilCalibrated()
+{
+    Session s;
+    s.toForm2();
+    ui::click(s.app.form2().Command1);
+    QCOMPARE(s.boxes.texts, QStringList{QStringLiteral("Impostare la risoluzione SCHERMO")});
+    QCOMPARE(s.boxes.titles, QStringList{QStringLiteral("Borvane")});
+    QVERIFY(!s.app.exists(3));
+    QCOMPARE(s.app.program().activeForm(), &s.app.form2());
+    // The message box closing does not activate Form2 again.
+    QCOMPARE(s.activations[2], 1);
+}
+
+void FlowTest::switchingToAnOpenWindowActivatesIt()
+{
+    Session s;
+    s.toForm2();
+    s.toForm3();
+    s.choose(1);
+    s.toForm4();
+    QCOMPARE(s.app.form3().Miocolor, Integer(1));
+
+    // The user clicks Form3, then the open Form4: each switch is one activation.
+    for (int n = 2; n <= 4; ++n) {
+        ui::switchTo(&s.app.form3());
+        QCOMPARE(s.app.program().activeForm(), &s.app.form3());
+        ui::switchTo(&s.app.form4());
+        QCOMPARE(s.app.program().activeForm(), &s.app.form4());
+        QCOMPARE(s.app.form3().Miocolor, Integer(n));
+    }
+    QCOMPARE(s.activations[4], 4);
+    QCOMPARE(s.activations[3], 4);
+
+    // Switching to Form2 sets Incr back to 0.51, and the next plot uses it.
+    ui::switchTo(&s.app.form2());
+    QCOMPARE(s.app.form2().Incr, Variant(0.51));
+    ui::switchTo(&s.app.form4());
+    QCOMPARE(s.app.form4().ScaleHeight(), 102.0f);
+}
+
+void FlowTest::systemEventsForTheActiveWindowDoNotActivateAgain()
+{
+    Session s;
+    s.toForm2();
+    s.toForm3();
+    QCOMPARE(s.activations[3], 1);
+    // The system's own (late) activation of the window that is already active changes nothing.
+    ui::switchTo(&s.app.form3());
+    QApplication::sendEvent(&s.app.form3(), new QEvent(QEvent::WindowActivate));
+    ui::settle();
+    QCOMPARE(s.activations[3], 1);
+    // A message box opened and closed over it does not activate it again either.
+    ui::click(s.app.form3().Command2); // no figure chosen
+    QCOMPARE(s.boxes.last(), QStringLiteral(" Manca scelta figura"));
+    ui::settle();
+    QCOMPARE(s.activations[3], 1);
+}
+
+void FlowTest::esciEndsFromEveryWindow_data()
+{
+    QTest::addColumn<int>("window");
+    QTest::newRow("Form2") << 2;
+    QTest::newRow("Form3") << 3;
+    QTest::newRow("Form4") << 4;
+}
+
+void FlowTest::esciEndsFromEveryWindow()
+{
+    QFETCH(int, window);
+    Session s;
+    bool endedSignal = false;
+    QObject::connect(&s.app.program(), &Program::ended, [&] { endedSignal = true; });
+    s.toForm2();
+    if (window >= 3)
+        s.toForm3();
+    if (window == 4) {
+        s.choose(2);
+        s.toForm4();
+    }
+    QPushButton *esci = window == 2   ? s.app.form2().Command3
+                        : window == 3 ? s.app.form3().Command1
+                                      : s.app.form4().Command3;
+    QCOMPARE(esci->text(), QStringLiteral("ESCI"));
+    ui::click(esci);
+    QVERIFY(endedSignal);
+    QVERIFY(!s.app.form1().isVisible());
+    QVERIFY(!s.app.form2().isVisible());
+    QVERIFY(s.boxes.texts.isEmpty());
+}
+
+void FlowTest::closingAWindowHidesItAndKeepsItsValues()
+{
+    Session s;
+    s.toForm2();
+    s.toForm3();
+    s.choose(1);
+    s.toForm4();
+    DrawingRecorder drawn(s.app.form4());
+    const QImage before = s.app.form4().surface().image();
+    s.app.form4().close();
+    ui::settle();
+    QVERIFY(!s.app.form4().isVisible());
+    QVERIFY(!s.app.program().hasEnded());
+    QCOMPARE(drawn.clears, 0);
+    QCOMPARE(s.app.form4().surface().image(), before);
+    // "AVANTI" brings the same window back, with its drawing, and plots over it.
+    ui::switchTo(&s.app.form3());
+    s.toForm4();
+    QVERIFY(s.app.form4().isVisible());
+    QCOMPARE(s.app.form3().Miocolor, Integer(2));
+    QVERIFY(!drawn.dots.empty());
+}
+
+void FlowTest::closingTheLastWindowEnds()
+{
+    Session s;
+    s.toForm2();
+    s.app.form2().close();
+    QVERIFY(!s.app.program().hasEnded());
+    s.app.form1().close();
+    QVERIFY(s.app.program().hasEnded());
+}
+
+QTEST_MAIN(FlowTest)
+#include "tst_flow.moc"
