@@ -1,9 +1,9 @@
 #include "app/form1.h"
 
 #include "app/borvane.h"
+#include "app/intro_document.h"
 #include "calibration/form2.h"
 
-#include <QFrame>
 #include <QPushButton>
 
 Form1::Form1(Borvane &app)
@@ -11,10 +11,11 @@ Form1::Form1(Borvane &app)
 {
     Command1 = CommandButton(QStringLiteral("Command1"), QStringLiteral("AVANTI"),
                              {4320, 6120, 2895, 855});
-    OLE1 = new QFrame(this);
+    OLE1 = new IntroDocument(this);
     OLE1->setObjectName(QStringLiteral("OLE1"));
     place(OLE1, {1410, 330, 9135, 6015});
-    OLE1->setFocusPolicy(Qt::StrongFocus);
+    // The button's upper edge overlaps the area's lower edge: the button lies on top, whole
+    // and clickable.
     OLE1->lower();
     setTabOrder({OLE1, Command1});
 

@@ -5,6 +5,7 @@
 #include "runtime/form.h"
 
 class Borvane;
+class IntroDocument;
 
 class Form1 : public Form
 {
@@ -12,7 +13,7 @@ public:
     explicit Form1(Borvane &app);
 
     QPushButton *Command1; // "AVANTI"
-    QWidget *OLE1;         // the document area
+    IntroDocument *OLE1;   // the document area
 
     void Command1_Click();
 

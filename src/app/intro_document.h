@@ -1,0 +1,47 @@
+#pragma once
+
+// The document area of the introduction window. It shows the picture of the explanatory
+// document at the picture's own size from the area's top left corner, clipped at the area's
+// edges: the text set in Courier New 12 pt, black, left-aligned, one paragraph per line, on the
+// system window colour.
+
+#include <QFont>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+class QPaintDevice;
+
+class IntroDocument : public QWidget
+{
+public:
+    explicit IntroDocument(QWidget *parent = nullptr);
+
+    // One paragraph of the document as it lies in the area, in the device's logical pixels from
+    // the area's top left corner: its text, its line box (as wide as the text, as high as the
+    // line spacing) and the baseline the text sits on.
+    struct Line
+    {
+        QString text;
+        QRectF box;
+        qreal baseline;
+    };
+
+    // Lays the paragraphs out on a device: positions follow the picture's physical size
+    // (through the device's logical DPI), and baselines fall on whole device pixels.
+    static std::vector<Line> layout(const QStringList &paragraphs, const QFont &font,
+                                    const QPaintDevice &device);
+    // The document's face: Courier New 12 pt (or its metric twin).
+    static QFont documentFont();
+
+    // The document as this area lays it out; the area paints exactly these lines.
+    std::vector<Line> lines() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QStringList m_paragraphs;
+};
