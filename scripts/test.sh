@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-borvane_setup "$BORVANE_ROOT/build/test" -- -DBORVANE_WERROR=ON
+borvane_setup "$BORVANE_ROOT/build/test" xvfb openbox x11-utils -- -DBORVANE_WERROR=ON
 ctest --test-dir "$BORVANE_ROOT/build/test" --output-on-failure --timeout 900
 
 for stage in "$BORVANE_ROOT"/scripts/test.d/*.sh; do
