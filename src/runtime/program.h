@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <exception>
 #include <new>
 #include <vector>
 
@@ -50,6 +51,9 @@ public:
             report(error);
         } catch (const std::bad_alloc &) {
             report(RuntimeError(RuntimeError::OutOfMemory));
+        } catch (const std::exception &) {
+            // Nothing else is expected here; should it happen, it is reported, not fatal.
+            report(RuntimeError(RuntimeError::InternalError));
         }
     }
 

@@ -13,6 +13,8 @@ QString RuntimeError::text() const
         return QStringLiteral("Divisione per zero");
     case TypeMismatch:
         return QStringLiteral("Tipo non corrispondente");
+    case InternalError:
+        return QStringLiteral("Errore interno");
     }
     return QStringLiteral("Errore definito dall'applicazione o dall'oggetto");
 }
@@ -35,6 +37,8 @@ const char *RuntimeError::what() const noexcept
         return "runtime error 11: division by zero";
     case TypeMismatch:
         return "runtime error 13: type mismatch";
+    case InternalError:
+        return "runtime error 51: internal error";
     }
     return "runtime error";
 }

@@ -14,6 +14,7 @@ public:
         OutOfMemory = 7,
         DivisionByZero = 11,
         TypeMismatch = 13,
+        InternalError = 51,
     };
 
     explicit RuntimeError(Number number) noexcept : m_number(number) {}
