@@ -416,14 +416,29 @@ void IntroTest::tabOrder()
     Form1 &form = s.app.form1();
     // The document area takes the focus first, then "AVANTI", and round again.
     QCOMPARE(QApplication::focusWidget(), form.OLE1);
+    const QRgb highlight = form.OLE1->palette().color(QPalette::Highlight).rgb();
+    const QPoint leftEdge(0, form.OLE1->height() / 2);
+    QVERIFY(!form.OLE1->showsFocus());
+    QVERIFY(renderArea(form.OLE1, 1).pixel(leftEdge) != highlight);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), form.Command1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), form.OLE1);
+    // Reached from the keyboard, the area shows its focus with a thin frame.
+    QVERIFY(form.OLE1->showsFocus());
+    QCOMPARE(renderArea(form.OLE1, 1).pixel(leftEdge), highlight);
+    // A click brings the focus back to the area without the frame.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.Command1);
+    QTest::mouseClick(form.OLE1, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    QCOMPARE(QApplication::focusWidget(), form.OLE1);
+    QVERIFY(!form.OLE1->showsFocus());
+    QVERIFY(renderArea(form.OLE1, 1).pixel(leftEdge) != highlight);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), form.Command1);
     // Keys in the document area do nothing.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), form.OLE1);
     QTest::keyClick(form.OLE1, Qt::Key_Return);
     QTest::keyClick(form.OLE1, Qt::Key_Space);
     QVERIFY(!s.app.exists(2));

@@ -3,12 +3,12 @@
 #include "app/intro_text.h"
 #include "runtime/form.h"
 
+#include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
+#include <QPen>
 #include <cmath>
 
 namespace {
@@ -110,10 +110,28 @@ void IntroDocument::paintEvent(QPaintEvent *event)
         if (line.text.trimmed().isEmpty() || !line.box.intersects(dirty)) continue;
         painter.drawText(QPointF(line.box.left(), line.baseline), line.text);
     }
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.backgroundColor = palette().color(QPalette::Base);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    if (showsFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
     }
+}
+
+void IntroDocument::focusInEvent(QFocusEvent *event)
+{
+    // As on the desktop the program was made for, the focus shows once the user moves it with
+    // the keyboard, not when a click or the window's activation gives it.
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        m_focusFromKeyboard = true;
+        break;
+    case Qt::MouseFocusReason:
+        m_focusFromKeyboard = false;
+        break;
+    default:
+        break;
+    }
+    QWidget::focusInEvent(event);
 }

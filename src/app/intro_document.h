@@ -39,9 +39,15 @@ public:
     // The document as this area lays it out; the area paints exactly these lines.
     std::vector<Line> lines() const;
 
+    // Whether the area shows that it has the keyboard focus: a thin frame in the highlight
+    // colour, once the focus came to it from the keyboard.
+    bool showsFocus() const { return hasFocus() && m_focusFromKeyboard; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     QStringList m_paragraphs;
+    bool m_focusFromKeyboard = false;
 };
