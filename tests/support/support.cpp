@@ -80,11 +80,15 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
         return;
     defaultHandler(type, context, message);
 }
+// Installed over QtTest's own handler, once, when the first session starts.
 void installQuietHandler()
 {
-    defaultHandler = qInstallMessageHandler(quietHandler);
+    static const bool installed = [] {
+        defaultHandler = qInstallMessageHandler(quietHandler);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
-Q_CONSTRUCTOR_FUNCTION(installQuietHandler)
 
 void waitExposed(QWidget *window)
 {
@@ -95,6 +99,7 @@ void waitExposed(QWidget *window)
 
 Session::Session() : boxes(app.program())
 {
+    installQuietHandler();
     QObject::connect(&app.program(), &Program::activated, &boxes, [this](Form *form) {
         const QString name = form->objectName();
         if (name.startsWith(QLatin1String("Form")))
