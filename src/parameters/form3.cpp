@@ -8,19 +8,53 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <limits>
 
 namespace {
 constexpr QRgb White = FromBgr(16777215);
 constexpr QRgb Red = FromBgr(255);
+
+// A frame drawn the classic way: an etched border whose top line runs through the middle of
+// the caption. (The style's own group box puts the caption above a lower border, which then
+// cuts through "ELLISSE" at its place in the frame.)
+class CaptionOnBorderFrame : public QGroupBox
+{
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int top = metrics.height() / 2;
+        const int right = width() - 1;
+        const int bottom = height() - 1;
+        // Shadow outside, light inside, one pixel apart: an etched line.
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawRect(QRect(0, top, right - 1, bottom - top - 1));
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawRect(QRect(1, top + 1, right - 1, bottom - top - 1));
+        const int captionLeft = metrics.averageCharWidth() + 2;
+        const QRect caption(captionLeft, 0, metrics.horizontalAdvance(title()) + 4,
+                            metrics.height());
+        painter.fillRect(caption, palette().color(QPalette::Window));
+        style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextHideMnemonic, palette(),
+                              isEnabled(), title(), QPalette::WindowText);
+    }
+};
 } // namespace
 
 Form3::Form3(Borvane &app)
     : Form(app.program(), QStringLiteral("Form3"), QSize(13350, 7245), State::Maximized), app(app)
 {
-    Frame1 = Frame(QStringLiteral("Frame1"), QStringLiteral("Scelta della figura"),
-                   {360, 1200, 3015, 1455});
+    Frame1 = new CaptionOnBorderFrame(QStringLiteral("Scelta della figura"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    place(Frame1, {360, 1200, 3015, 1455});
     Option2 = OptionButton(Frame1, QStringLiteral("Option2"), QStringLiteral("IPERBOLE"),
                            {240, 840, 1575, 375});
     Option1 = OptionButton(Frame1, QStringLiteral("Option1"), QStringLiteral("ELLISSE"),
@@ -28,8 +62,11 @@ Form3::Form3(Borvane &app)
     Text1 = TextBox(QStringLiteral("Text1"), QStringLiteral("20"), {6000, 1320, 735, 495});
     Text2 = TextBox(QStringLiteral("Text2"), QStringLiteral("15"), {6000, 2160, 735, 495});
     Text3 = TextBox(QStringLiteral("Text3"), QStringLiteral("0,5"), {9240, 1800, 735, 495});
-    Command1 = CommandButton(QStringLiteral("Command1"), QStringLiteral("ESCI"),
-                             {960, 4200, 1935, 735});
+    // The boxes take texts of any length (a long paste is read, and refused, whole).
+    for (QLineEdit *box : {Text1, Text2, Text3})
+        box->setMaxLength(std::numeric_limits<int>::max());
+    Command1 =
+        CommandButton(QStringLiteral("Command1"), QStringLiteral("ESCI"), {960, 4200, 1935, 735});
     Command2 = CommandButton(QStringLiteral("Command2"), QStringLiteral("AVANTI"),
                              {3840, 4200, 1935, 735});
     const QFont valueFont = ProgramFont(QStringLiteral("MS Sans Serif"), 12);
@@ -88,14 +125,11 @@ void Form3::Command2_Click()
 {
     const Variant emptyText = QString();
     LeggiText1();
-    if (VALa == emptyText)
-        return;
+    if (VALa == emptyText) return;
     LeggiText2();
-    if (VALb == emptyText)
-        return;
+    if (VALb == emptyText) return;
     LeggiText3();
-    if (VALc == emptyText)
-        return;
+    if (VALc == emptyText) return;
     if (VALc > 2) {
         MsgBox(QStringLiteral("Valore (c) Max 2"));
         return;
@@ -104,10 +138,8 @@ void Form3::Command2_Click()
         MsgBox(QStringLiteral(" Manca scelta figura"));
         return;
     }
-    if (Miocolor < 0)
-        Miocolor = 0;
-    if (Miocolor > 6)
-        Miocolor = 0;
+    if (Miocolor < 0) Miocolor = 0;
+    if (Miocolor > 6) Miocolor = 0;
     app.form4().Show();
 }
 
