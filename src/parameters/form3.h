@@ -12,8 +12,8 @@ class Form3 : public Form
 public:
     explicit Form3(Borvane &app);
 
-    Variant VALa;     // a, b and c: a Double after a good read, the empty text after a
-    Variant VALb;     // failed one, Empty before the first
+    Variant VALa; // a, b and c: a Double after a good read, the empty text after a
+    Variant VALb; // failed one, Empty before the first
     Variant VALc;
     Integer Miocolor; // the colour index of the plots
     Variant Opt;      // the chosen figure: 1 ellipse, 2 hyperbola; Empty until chosen
