@@ -16,8 +16,8 @@ Form4::Form4(Borvane &app)
                              {960, 720, 1695, 615});
     Command2 = CommandButton(QStringLiteral("Command2"), QStringLiteral("Cancella e riprendi"),
                              {3000, 720, 1695, 615});
-    Command3 = CommandButton(QStringLiteral("Command3"), QStringLiteral("ESCI"),
-                             {960, 1800, 1695, 615});
+    Command3 =
+        CommandButton(QStringLiteral("Command3"), QStringLiteral("ESCI"), {960, 1800, 1695, 615});
     setTabOrder({Command3, Command2, Command1, Command4});
 
     onClick(Command1, [this] { Command1_Click(); });
@@ -49,31 +49,36 @@ void Form4::CALCOLA()
     Va = app.form3().VALa;
     Vb = app.form3().VALb;
     Vc = app.form3().VALc;
-    if (app.form3().Opt == 1)
-        PUNTIELLISSE();
-    if (app.form3().Opt == 2)
-        PUNTIIPERBOLE();
+    if (app.form3().Opt == 1) PUNTIELLISSE();
+    if (app.form3().Opt == 2) PUNTIIPERBOLE();
 }
 
-QRgb Form4::PlotColour()
+// The colour index goes on growing with every activation that does not come through
+// "AVANTI"; past 15 the plots start the palette again (16 is 0, 17 is 1, ...) rather than stop.
+QRgb Form4::PlotColour(const Form3 &form3)
 {
-    const int index = app.form3().Miocolor.value();
+    const int index = form3.Miocolor.value();
     return QBColor((index % 16 + 16) % 16);
 }
 
 void Form4::PUNTIELLISSE()
 {
+    const Form3 &form3 = app.form3();
     Variant t1, c1, c2, x, y;
+    Variant c1Squared; // c1², the same for every t2 of one t1
     ForNext(t1, 0, 360, 1, [&] {
         c1 = Cos(t1 * P1);
+        c1Squared = Pow(c1, 2);
         A2 = 0;
         while (A2 <= 360) {
             c2 = Cos(A2 * P1);
-            if (!(Pow(c1, 2) + Pow(c2, 2) > Vc)) {
+            if (!(c1Squared + Pow(c2, 2) > Vc)) {
                 setDrawWidth(2);
                 x = Va * c1;
                 y = Vb * c2;
-                PSet(CSng(CX + x), CSng(CY + y), PlotColour());
+                const float px = CSng(CX + x);
+                const float py = CSng(CY + y);
+                PSet(px, py, PlotColour(form3));
             }
             A2 = A2 + 5;
         }
@@ -82,20 +87,25 @@ void Form4::PUNTIELLISSE()
 
 void Form4::PUNTIIPERBOLE()
 {
+    const Form3 &form3 = app.form3();
     Variant t1, c1, c2, x, y;
+    Variant c1Squared; // c1², the same for every t2 of one t1
     ForNext(t1, 0, 360, 1, [&] {
         c1 = Cos(t1 * P1);
-        if (c1 < 0)
-            return; // this branch only: no inner loop for a negative cosine
+        if (c1 < 0) return; // this branch only: no inner loop for a negative cosine
+        c1Squared = Pow(c1, 2);
         A2 = 0;
         while (A2 <= 360) {
             c2 = Cos(A2 * P1);
-            if (!(Pow(c1, 2) + Pow(c2, 2) > Vc)) {
+            if (!(c1Squared + Pow(c2, 2) > Vc)) {
                 setDrawWidth(2);
                 x = Va / c1;
                 y = (Vb * c2) / c1;
-                if (!(Abs(x) > CX) && !(Abs(y) > CY))
-                    PSet(CSng(CX + x), CSng(CY + y), PlotColour());
+                if (!(Abs(x) > CX) && !(Abs(y) > CY)) {
+                    const float px = CSng(CX + x);
+                    const float py = CSng(CY + y);
+                    PSet(px, py, PlotColour(form3));
+                }
             }
             A2 = A2 + 5;
         }
@@ -112,23 +122,24 @@ void Form4::Command4_Click()
             setDrawWidth(4);
             x = Va * ct;
             y = Vb * st;
-            PSet(CSng(CX + x), CSng(CY + y));
+            const float px = CSng(CX + x);
+            const float py = CSng(CY + y);
+            PSet(px, py);
         });
     }
     if (app.form3().Opt == 2) {
         ForNext(t, 0, 360, 5, [&] {
             ct = Cos(t * P1);
             st = Sin(t * P1);
-            if (ct < 0)
-                return;
+            if (ct < 0) return;
             setDrawWidth(4);
             x = Va / ct;
             y = (Vb * st) / ct;
-            if (Abs(x) > CX)
-                return;
-            if (Abs(y) > CY)
-                return;
-            PSet(CSng(CX + x), CSng(CY + y));
+            if (Abs(x) > CX) return;
+            if (Abs(y) > CY) return;
+            const float px = CSng(CX + x);
+            const float py = CSng(CY + y);
+            PSet(px, py);
         });
     }
 }

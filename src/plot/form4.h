@@ -6,6 +6,7 @@
 #include "runtime/form.h"
 
 class Borvane;
+class Form3;
 
 class Form4 : public Form
 {
@@ -35,8 +36,8 @@ public:
 private:
     void PUNTIELLISSE();
     void PUNTIIPERBOLE();
-    // The palette colour of the current colour index, which keeps cycling past 15.
-    QRgb PlotColour();
+    // The palette colour of the parameter window's colour index, which keeps cycling past 15.
+    static QRgb PlotColour(const Form3 &form3);
 
     Borvane &app;
 };
