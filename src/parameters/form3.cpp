@@ -8,53 +8,20 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
-#include <limits>
 
 namespace {
 constexpr QRgb White = FromBgr(16777215);
 constexpr QRgb Red = FromBgr(255);
 
-// A frame drawn the classic way: an etched border whose top line runs through the middle of
-// the caption. (The style's own group box puts the caption above a lower border, which then
-// cuts through "ELLISSE" at its place in the frame.)
-class CaptionOnBorderFrame : public QGroupBox
-{
-public:
-    using QGroupBox::QGroupBox;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        const QFontMetrics metrics(font());
-        const int top = metrics.height() / 2;
-        const int right = width() - 1;
-        const int bottom = height() - 1;
-        // Shadow outside, light inside, one pixel apart: an etched line.
-        painter.setPen(palette().color(QPalette::Dark));
-        painter.drawRect(QRect(0, top, right - 1, bottom - top - 1));
-        painter.setPen(palette().color(QPalette::Light));
-        painter.drawRect(QRect(1, top + 1, right - 1, bottom - top - 1));
-        const int captionLeft = metrics.averageCharWidth() + 2;
-        const QRect caption(captionLeft, 0, metrics.horizontalAdvance(title()) + 4,
-                            metrics.height());
-        painter.fillRect(caption, palette().color(QPalette::Window));
-        style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextHideMnemonic, palette(),
-                              isEnabled(), title(), QPalette::WindowText);
-    }
-};
 } // namespace
 
 Form3::Form3(Borvane &app)
     : Form(app.program(), QStringLiteral("Form3"), QSize(13350, 7245), State::Maximized), app(app)
 {
-    Frame1 = new CaptionOnBorderFrame(QStringLiteral("Scelta della figura"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    place(Frame1, {360, 1200, 3015, 1455});
+    Frame1 = Frame(QStringLiteral("Frame1"), QStringLiteral("Scelta della figura"),
+                   {360, 1200, 3015, 1455});
     Option2 = OptionButton(Frame1, QStringLiteral("Option2"), QStringLiteral("IPERBOLE"),
                            {240, 840, 1575, 375});
     Option1 = OptionButton(Frame1, QStringLiteral("Option1"), QStringLiteral("ELLISSE"),
@@ -62,9 +29,6 @@ Form3::Form3(Borvane &app)
     Text1 = TextBox(QStringLiteral("Text1"), QStringLiteral("20"), {6000, 1320, 735, 495});
     Text2 = TextBox(QStringLiteral("Text2"), QStringLiteral("15"), {6000, 2160, 735, 495});
     Text3 = TextBox(QStringLiteral("Text3"), QStringLiteral("0,5"), {9240, 1800, 735, 495});
-    // The boxes take texts of any length (a long paste is read, and refused, whole).
-    for (QLineEdit *box : {Text1, Text2, Text3})
-        box->setMaxLength(std::numeric_limits<int>::max());
     Command1 =
         CommandButton(QStringLiteral("Command1"), QStringLiteral("ESCI"), {960, 4200, 1935, 735});
     Command2 = CommandButton(QStringLiteral("Command2"), QStringLiteral("AVANTI"),

@@ -16,6 +16,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QWindow>
+#include <limits>
 
 namespace {
 
@@ -41,6 +42,35 @@ protected:
     }
 };
 
+// A frame drawn the classic way: an etched border whose top line runs through the middle of
+// the caption. (The style's own group box puts the caption above a lower border, which then
+// cuts through controls placed near the top of the frame.)
+class CaptionOnBorderFrame : public QGroupBox
+{
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int top = metrics.height() / 2;
+        const int right = width() - 1;
+        const int bottom = height() - 1;
+        // Shadow outside, light inside, one pixel apart: an etched line.
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawRect(QRect(0, top, right - 1, bottom - top - 1));
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawRect(QRect(1, top + 1, right - 1, bottom - top - 1));
+        const int captionLeft = metrics.averageCharWidth() + 2;
+        const QRect caption(captionLeft, 0, metrics.horizontalAdvance(title()) + 4,
+                            metrics.height());
+        painter.fillRect(caption, palette().color(QPalette::Window));
+        style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextHideMnemonic, palette(),
+                              isEnabled(), title(), QPalette::WindowText);
+    }
+};
 } // namespace
 
 Form::Form(Program &program, const QString &caption, QSize designClientTwips, State state)
@@ -88,6 +118,8 @@ QLineEdit *Form::TextBox(const QString &name, const QString &text, Twips at)
 {
     auto *box = new QLineEdit(text, this);
     box->setObjectName(name);
+    // No length limit: a long paste is read (and refused) whole, never cut to a number.
+    box->setMaxLength(std::numeric_limits<int>::max());
     place(box, at);
     return box;
 }
@@ -120,7 +152,7 @@ QScrollBar *Form::HScrollBar(const QString &name, Twips at, int min, int max, in
 
 QGroupBox *Form::Frame(const QString &name, const QString &caption, Twips at)
 {
-    auto *frame = new QGroupBox(caption, this);
+    auto *frame = new CaptionOnBorderFrame(caption, this);
     frame->setObjectName(name);
     place(frame, at);
     return frame;
@@ -139,8 +171,7 @@ void Form::setTabOrder(std::initializer_list<QWidget *> order)
 {
     QWidget *previous = nullptr;
     for (QWidget *control : order) {
-        if (previous)
-            QWidget::setTabOrder(previous, control);
+        if (previous) QWidget::setTabOrder(previous, control);
         previous = control;
     }
     m_firstFocus = order.size() ? *order.begin() : nullptr;
@@ -154,8 +185,7 @@ void Form::connectClicked(QAbstractButton *button, std::function<void()> handler
 void Form::showWindow()
 {
     if (isVisible()) {
-        if (isMinimized())
-            setWindowState(windowState() & ~Qt::WindowMinimized);
+        if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
         raise();
         activateWindow();
         return;
@@ -164,8 +194,7 @@ void Form::showWindow()
         m_shownBefore = true;
         resize(twipsToPixels(m_designClientTwips.width()),
                twipsToPixels(m_designClientTwips.height()));
-        if (m_firstFocus)
-            m_firstFocus->setFocus();
+        if (m_firstFocus) m_firstFocus->setFocus();
     }
     if (m_state == State::Maximized) {
         showMaximized();
@@ -188,8 +217,7 @@ void Form::waitUntilPlaced()
     while (timer.elapsed() < 500) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
         const QWindow *window = windowHandle();
-        if (window && window->isExposed() && size() != before)
-            break;
+        if (window && window->isExposed() && size() != before) break;
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
