@@ -1,0 +1,56 @@
+# shellcheck shell=bash
+# Stage of the test command: Borvane as a user gets it. Installs the build into a scratch
+# prefix (cmake --install) and checks the desktop files there, builds the Debian package
+# and checks what it declares and holds, then runs the smoke test (tests/smoke/smoke.sh) on
+# the installed program in Xvfb with openbox.
+# With BORVANE_SMOKE_DPKG=1 (as root or with sudo) the package is installed with dpkg -i
+# instead and the smoke test starts "borvane" from the PATH. BORVANE_SMOKE_BUILD names another
+# build folder to use.
+borvane_install xvfb openbox x11-utils xdotool imagemagick dpkg-dev appstream
+
+build="${BORVANE_SMOKE_BUILD:-$BORVANE_ROOT/build/test}" # the test command's own build
+[ -f "$build/CMakeCache.txt" ] ||
+    cmake -S "$BORVANE_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBORVANE_WERROR=ON
+cmake --build "$build" --target borvane --parallel "$(nproc)"
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+prefix="$scratch/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+id=org.borvane.Borvane
+expected=(bin/borvane "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
+          "share/icons/hicolor/scalable/apps/$id.svg")
+for size in 16 24 32 48 64 128 256; do
+    expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
+done
+for file in "${expected[@]}"; do
+    [ -s "$prefix/$file" ] || { echo "FAIL: cmake --install did not install $file"; exit 1; }
+done
+grep -qx 'Exec=borvane' "$prefix/share/applications/$id.desktop"
+grep -qx 'Categories=Education;Math;Science;' "$prefix/share/applications/$id.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+echo "cmake --install: ${#expected[@]} files in place, metainfo valid"
+
+(cd "$build" && cpack -G DEB -B "$scratch/deb" >/dev/null)
+deb=$(ls "$scratch"/deb/borvane_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "$(basename "$deb"): Depends: $depends"
+for needed in libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation; do
+    [[ $depends == *"$needed"* ]] || { echo "FAIL: the package does not depend on $needed"; exit 1; }
+done
+listing=$(dpkg-deb -c "$deb")
+for file in "${expected[@]}"; do
+    [[ $listing == *"./usr/$file"* ]] || { echo "FAIL: the package lacks /usr/$file"; exit 1; }
+done
+
+if [ "${BORVANE_SMOKE_DPKG:-0}" = 1 ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo dpkg -i "$deb"
+    program=$(command -v borvane)
+else
+    program="$prefix/bin/borvane"
+fi
+# The screenshots stay in the build folder, to look at when the test fails.
+timeout 90 bash "$BORVANE_ROOT/tests/smoke/smoke.sh" "$program" "$build/smoke"
