@@ -41,17 +41,14 @@ std::optional<double> ReadNumber(const QString &text)
     const QString trimmed = text.trimmed();
     bool ok = false;
     double value = italian().toDouble(trimmed, &ok);
-    if (!ok)
-        value = pointDecimal().toDouble(trimmed, &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
+    if (!ok) value = pointDecimal().toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
 double TextToDouble(const QString &text)
 {
-    if (const auto value = ReadNumber(text))
-        return *value;
+    if (const auto value = ReadNumber(text)) return *value;
     throw RuntimeError(RuntimeError::TypeMismatch);
 }
 

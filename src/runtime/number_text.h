@@ -13,7 +13,10 @@
 std::optional<double> ReadNumber(const QString &text);
 
 // The runtime's numeric test: true when the text reads as a number. The empty text does not.
-inline bool IsNumeric(const QString &text) { return ReadNumber(text).has_value(); }
+inline bool IsNumeric(const QString &text)
+{
+    return ReadNumber(text).has_value();
+}
 
 // The runtime's text-to-Double conversion. A text that is not a number is a Type mismatch.
 double TextToDouble(const QString &text);

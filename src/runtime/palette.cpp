@@ -11,7 +11,6 @@ QRgb QBColor(Integer index)
         qRgb(255, 0, 0),     qRgb(255, 0, 255), qRgb(255, 255, 0), qRgb(255, 255, 255),
     };
     const int i = index.value();
-    if (i < 0 || i >= int(palette.size()))
-        throw RuntimeError(RuntimeError::InvalidCall);
+    if (i < 0 || i >= int(palette.size())) throw RuntimeError(RuntimeError::InvalidCall);
     return palette[std::size_t(i)];
 }

@@ -28,14 +28,12 @@ void Program::registerForm(Form &form)
 void Program::unregisterForm(Form &form)
 {
     std::erase(m_forms, &form);
-    if (m_active == &form)
-        m_active = nullptr;
+    if (m_active == &form) m_active = nullptr;
 }
 
 void Program::show(Form &form)
 {
-    if (m_ended)
-        return;
+    if (m_ended) return;
     const bool changes = m_active != &form;
     m_active = &form;
     // While the window appears, the system's own activations of it (which may come late) are
@@ -43,26 +41,22 @@ void Program::show(Form &form)
     ++m_showing;
     form.showWindow();
     --m_showing;
-    if (changes && m_active == &form)
-        activate(form);
+    if (changes && m_active == &form) activate(form);
 }
 
 void Program::systemActivated(Form &form)
 {
-    if (m_ended || m_showing > 0 || m_active == &form || QApplication::activeModalWidget())
-        return;
+    if (m_ended || m_showing > 0 || m_active == &form || QApplication::activeModalWidget()) return;
     m_active = &form;
     activate(form);
 }
 
 void Program::formClosed(Form &form)
 {
-    if (m_active == &form)
-        m_active = nullptr;
+    if (m_active == &form) m_active = nullptr;
     const bool anyVisible =
         std::any_of(m_forms.begin(), m_forms.end(), [](Form *f) { return f->isVisible(); });
-    if (!anyVisible)
-        End();
+    if (!anyVisible) End();
 }
 
 void Program::activate(Form &form)
@@ -83,8 +77,7 @@ void Program::report(const RuntimeError &error)
 
 void Program::showMessage(const QString &prompt, bool isError)
 {
-    if (m_ended)
-        return;
+    if (m_ended) return;
     QWidget *owner = m_active && m_active->isVisible() ? m_active : nullptr;
     QMessageBox box(isError ? QMessageBox::Critical : QMessageBox::NoIcon, m_title, prompt,
                     QMessageBox::Ok, owner);
@@ -95,8 +88,7 @@ void Program::showMessage(const QString &prompt, bool isError)
 
 void Program::End()
 {
-    if (m_ended)
-        return;
+    if (m_ended) return;
     m_ended = true;
     m_active = nullptr;
     for (Form *form : m_forms)

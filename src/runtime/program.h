@@ -43,8 +43,7 @@ public:
     // stays) and is reported in a message box; the program goes on.
     template <class Handler> void handle(Handler &&handler)
     {
-        if (m_ended)
-            return;
+        if (m_ended) return;
         try {
             handler();
         } catch (const RuntimeError &error) {

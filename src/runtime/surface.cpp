@@ -32,6 +32,10 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         }
         m_image = std::move(image);
         m_dpr = devicePixelRatio;
+        m_pixels = nullptr;
+        m_stride = m_image.bytesPerLine();
+        m_deviceWidth = m_image.width();
+        m_deviceHeight = m_image.height();
     }
     updateMapping();
 }
@@ -58,8 +62,7 @@ double Surface::unitsPerPixelX() const
 
 double Surface::unitsPerPixelY() const
 {
-    if (m_scaleMode == User)
-        return double(m_userHeight) / m_size.height();
+    if (m_scaleMode == User) return double(m_userHeight) / m_size.height();
     return unitsPerPixelX();
 }
 
@@ -93,22 +96,19 @@ void Surface::setScaleMode(int mode)
 
 float Surface::scaleWidth() const
 {
-    if (m_scaleMode == User)
-        return m_userWidth;
+    if (m_scaleMode == User) return m_userWidth;
     return float(m_size.width() * unitsPerPixelX());
 }
 
 float Surface::scaleHeight() const
 {
-    if (m_scaleMode == User)
-        return m_userHeight;
+    if (m_scaleMode == User) return m_userHeight;
     return float(m_size.height() * unitsPerPixelY());
 }
 
 void Surface::setScaleWidth(float width)
 {
-    if (width == 0.0f || !std::isfinite(width))
-        throw RuntimeError(RuntimeError::InvalidCall);
+    if (width == 0.0f || !std::isfinite(width)) throw RuntimeError(RuntimeError::InvalidCall);
     m_userHeight = scaleHeight();
     m_userWidth = width;
     m_scaleMode = User;
@@ -117,8 +117,7 @@ void Surface::setScaleWidth(float width)
 
 void Surface::setScaleHeight(float height)
 {
-    if (height == 0.0f || !std::isfinite(height))
-        throw RuntimeError(RuntimeError::InvalidCall);
+    if (height == 0.0f || !std::isfinite(height)) throw RuntimeError(RuntimeError::InvalidCall);
     m_userWidth = scaleWidth();
     m_userHeight = height;
     m_scaleMode = User;
@@ -127,10 +126,8 @@ void Surface::setScaleHeight(float height)
 
 void Surface::setDrawWidth(int width)
 {
-    if (width == m_drawWidth)
-        return;
-    if (width < 1 || width > 32767)
-        throw RuntimeError(RuntimeError::InvalidCall);
+    if (width == m_drawWidth) return;
+    if (width < 1 || width > 32767) throw RuntimeError(RuntimeError::InvalidCall);
     m_drawWidth = width;
     updateMapping();
 }
@@ -148,18 +145,15 @@ void Surface::fillDot(double deviceX, double deviceY, QRgb colour)
     const double offset = w / 2.0 - 0.5;
     const double left = std::floor(deviceX - offset);
     const double top = std::floor(deviceY - offset);
-    const int width = m_image.width();
-    const int height = m_image.height();
-    if (!(left > -w && left < width && top > -w && top < height))
+    if (!(left > -w && left < m_deviceWidth && top > -w && top < m_deviceHeight))
         return; // far outside the area (and never converted to int)
     const int x0 = std::max(0, int(left));
-    const int x1 = std::min(width, int(left) + w);
+    const int x1 = std::min(m_deviceWidth, int(left) + w);
     const int y0 = std::max(0, int(top));
-    const int y1 = std::min(height, int(top) + w);
-    const qsizetype stride = m_image.bytesPerLine();
-    uchar *bits = m_image.bits();
+    const int y1 = std::min(m_deviceHeight, int(top) + w);
+    if (!m_pixels) m_pixels = m_image.bits();
     for (int y = y0; y < y1; ++y) {
-        auto *row = reinterpret_cast<QRgb *>(bits + y * stride);
+        auto *row = reinterpret_cast<QRgb *>(m_pixels + y * m_stride);
         std::fill(row + x0, row + x1, colour);
     }
     changed();
@@ -167,33 +161,32 @@ void Surface::fillDot(double deviceX, double deviceY, QRgb colour)
 
 void Surface::line(float x1, float y1, float x2, float y2)
 {
-    if (m_observer)
-        m_observer->line(x1, y1, x2, y2, m_fore, m_drawWidth);
+    if (m_observer) m_observer->line(x1, y1, x2, y2, m_fore, m_drawWidth);
     // Points beyond any screen are held back, so the painter only sees sensible numbers.
     static constexpr double limit = 1e7;
     auto device = [](double v) { return std::clamp(v, -limit, limit); };
+    m_pixels = nullptr;
     QPainter painter(&m_image);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(QColor(m_fore), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
     // The painter works in logical pixels on an image with the device pixel ratio.
-    painter.drawLine(QPointF(device(x1 * m_unitToDeviceX / m_dpr), device(y1 * m_unitToDeviceY / m_dpr)),
-                     QPointF(device(x2 * m_unitToDeviceX / m_dpr), device(y2 * m_unitToDeviceY / m_dpr)));
+    painter.drawLine(
+        QPointF(device(x1 * m_unitToDeviceX / m_dpr), device(y1 * m_unitToDeviceY / m_dpr)),
+        QPointF(device(x2 * m_unitToDeviceX / m_dpr), device(y2 * m_unitToDeviceY / m_dpr)));
     changed();
 }
 
 void Surface::cls()
 {
-    if (m_observer)
-        m_observer->cleared();
+    if (m_observer) m_observer->cleared();
+    m_pixels = nullptr;
     m_image.fill(m_back);
     changed();
 }
 
 void Surface::changed()
 {
-    if (m_dirty)
-        return;
+    if (m_dirty) return;
     m_dirty = true;
-    if (m_changed)
-        m_changed();
+    if (m_changed) m_changed();
 }

@@ -23,8 +23,15 @@ public:
 class Surface
 {
 public:
-    enum ScaleModes : int { User = 0, Twips = 1, Points = 2, Pixels = 3, Inches = 5,
-                            Millimetres = 6, Centimetres = 7 };
+    enum ScaleModes : int {
+        User = 0,
+        Twips = 1,
+        Points = 2,
+        Pixels = 3,
+        Inches = 5,
+        Millimetres = 6,
+        Centimetres = 7
+    };
 
     Surface();
 
@@ -32,7 +39,13 @@ public:
     // stays; a larger area is filled with the background colour.
     void resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi);
     QSize size() const { return m_size; }
-    const QImage &image() const { return m_image; }
+    // The image handed out may be copied (copies share their pixels until written), so the
+    // next dot takes the pixels afresh.
+    const QImage &image() const
+    {
+        m_pixels = nullptr;
+        return m_image;
+    }
 
     QRgb backColor() const { return m_back; }
     void setBackColor(QRgb colour) { m_back = colour; }
@@ -59,8 +72,7 @@ public:
     // A dot DrawWidth pixels square centred on (x, y), in the given colour.
     void pset(float x, float y, QRgb colour)
     {
-        if (m_observer)
-            m_observer->dot(x, y, colour, m_drawWidth);
+        if (m_observer) m_observer->dot(x, y, colour, m_drawWidth);
         fillDot(x * m_unitToDeviceX, y * m_unitToDeviceY, colour);
     }
     void pset(float x, float y) { pset(x, y, m_fore); }
@@ -83,6 +95,10 @@ private:
     void updateMapping();
 
     QImage m_image;
+    mutable uchar *m_pixels = nullptr; // the image's pixels, for dots; taken when first needed
+    qsizetype m_stride = 0;
+    int m_deviceWidth = 0;
+    int m_deviceHeight = 0;
     QSize m_size;
     qreal m_dpr = 1.0;
     qreal m_dpi = 96.0;

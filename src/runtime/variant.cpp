@@ -2,12 +2,16 @@
 
 #include "runtime/number_text.h"
 
-Variant Pow(const Variant &base, const Variant &exponent)
+const QString &Variant::noText() noexcept
+{
+    static const QString none;
+    return none;
+}
+
+Variant PowGeneral(const Variant &base, const Variant &exponent)
 {
     const double x = base.number();
     const double n = exponent.number();
-    if (n == 2.0) // the plots square every cosine: x * x is the correctly rounded square
-        return Variant(Variant::finite(x * x));
     if ((x < 0.0 && n != std::floor(n)) || (x == 0.0 && n < 0.0))
         throw RuntimeError(RuntimeError::InvalidCall);
     return Variant(Variant::finite(std::pow(x, n)));

@@ -7,11 +7,12 @@
 #include "runtime/runtime_error.h"
 
 #include <QString>
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <compare>
 #include <cstdint>
 #include <limits>
+#include <new>
 #include <utility>
 
 // A 16-bit signed integer whose arithmetic raises Overflow (error 6) outside -32768 to 32767.
@@ -24,8 +25,14 @@ public:
 
     constexpr std::int16_t value() const noexcept { return m_value; }
 
-    friend constexpr Integer operator+(Integer a, Integer b) { return Integer(a.m_value + b.m_value); }
-    friend constexpr Integer operator-(Integer a, Integer b) { return Integer(a.m_value - b.m_value); }
+    friend constexpr Integer operator+(Integer a, Integer b)
+    {
+        return Integer(a.m_value + b.m_value);
+    }
+    friend constexpr Integer operator-(Integer a, Integer b)
+    {
+        return Integer(a.m_value - b.m_value);
+    }
     friend constexpr bool operator==(Integer a, Integer b) noexcept = default;
     friend constexpr auto operator<=>(Integer a, Integer b) noexcept = default;
 
@@ -47,13 +54,55 @@ public:
     // Ordered by precision: arithmetic on two numbers gives the larger of their kinds.
     enum class Kind : std::uint8_t { Empty, Integer, Single, Double, Text };
 
-    Variant() noexcept = default;
+    Variant() noexcept : m_number(0.0) {}
     Variant(int value) : m_kind(Kind::Integer), m_number(Integer(value).value()) {}
     Variant(Integer value) noexcept : m_kind(Kind::Integer), m_number(value.value()) {}
     Variant(float value) noexcept : m_kind(Kind::Single), m_number(value) {}
     Variant(double value) noexcept : m_kind(Kind::Double), m_number(value) {}
-    Variant(QString text) noexcept : m_kind(Kind::Text), m_text(std::move(text)) {}
+    Variant(QString text) noexcept : m_kind(Kind::Text) { new (&m_text) QString(std::move(text)); }
     Variant(const char *) = delete; // texts are QStrings: say which encoding you mean
+
+    // A number copies as a number: only a text touches its QString.
+    Variant(const Variant &other) : m_kind(other.m_kind)
+    {
+        if (m_kind == Kind::Text)
+            new (&m_text) QString(other.m_text);
+        else
+            m_number = other.m_number;
+    }
+    Variant(Variant &&other) noexcept : m_kind(other.m_kind)
+    {
+        if (m_kind == Kind::Text)
+            new (&m_text) QString(std::move(other.m_text));
+        else
+            m_number = other.m_number;
+    }
+    Variant &operator=(const Variant &other)
+    {
+        if (m_kind != Kind::Text && other.m_kind != Kind::Text) {
+            m_kind = other.m_kind;
+            m_number = other.m_number;
+        } else if (this != &other) {
+            Variant copy(other);
+            *this = std::move(copy);
+        }
+        return *this;
+    }
+    Variant &operator=(Variant &&other) noexcept
+    {
+        if (this == &other) return *this;
+        if (m_kind == Kind::Text) m_text.~QString();
+        m_kind = other.m_kind;
+        if (m_kind == Kind::Text)
+            new (&m_text) QString(std::move(other.m_text));
+        else
+            m_number = other.m_number;
+        return *this;
+    }
+    ~Variant()
+    {
+        if (m_kind == Kind::Text) m_text.~QString();
+    }
 
     Kind kind() const noexcept { return m_kind; }
     bool isEmpty() const noexcept { return m_kind == Kind::Empty; }
@@ -63,12 +112,11 @@ public:
     // The number held, exactly (Empty is 0). A text raises Type mismatch.
     double number() const
     {
-        if (m_kind == Kind::Text)
-            throw RuntimeError(RuntimeError::TypeMismatch);
+        if (m_kind == Kind::Text) throw RuntimeError(RuntimeError::TypeMismatch);
         return m_number;
     }
-    // The text held; only meaningful for Kind::Text.
-    const QString &text() const noexcept { return m_text; }
+    // The text held; the empty text for a number.
+    const QString &text() const noexcept { return m_kind == Kind::Text ? m_text : noText(); }
 
     friend Variant operator+(const Variant &a, const Variant &b)
     {
@@ -98,8 +146,7 @@ public:
     friend std::strong_ordering operator<=>(const Variant &a, const Variant &b) noexcept
     {
         if (a.m_kind != Kind::Text && b.m_kind != Kind::Text) {
-            if (a.m_number < b.m_number)
-                return std::strong_ordering::less;
+            if (a.m_number < b.m_number) return std::strong_ordering::less;
             return a.m_number > b.m_number ? std::strong_ordering::greater
                                            : std::strong_ordering::equal;
         }
@@ -108,8 +155,7 @@ public:
         if (a.m_kind == Kind::Empty)
             return b.m_text.isEmpty() ? std::strong_ordering::equal : std::strong_ordering::less;
         if (b.m_kind == Kind::Empty)
-            return a.m_text.isEmpty() ? std::strong_ordering::equal
-                                      : std::strong_ordering::greater;
+            return a.m_text.isEmpty() ? std::strong_ordering::equal : std::strong_ordering::greater;
         return a.m_kind == Kind::Text ? std::strong_ordering::greater : std::strong_ordering::less;
     }
     friend bool operator==(const Variant &a, const Variant &b) noexcept
@@ -136,33 +182,50 @@ public:
     // A floating-point result that is not finite is an Overflow (overflow or invalid operation).
     static double finite(double value)
     {
-        if (!std::isfinite(value))
-            throw RuntimeError(RuntimeError::Overflow);
+        if (!std::isfinite(value)) throw RuntimeError(RuntimeError::Overflow);
         return value;
     }
     // The nearest Single; a value beyond the Single range is an Overflow.
     static float toSingle(double value)
     {
         const auto single = static_cast<float>(finite(value));
-        if (std::isinf(single))
-            throw RuntimeError(RuntimeError::Overflow);
+        if (std::isinf(single)) throw RuntimeError(RuntimeError::Overflow);
         return single;
     }
 
 private:
+    static const QString &noText() noexcept;
+
     Kind m_kind = Kind::Empty;
-    double m_number = 0.0; // Integer and Single values are held exactly
-    QString m_text;
+    union {
+        double m_number; // Integer and Single values are held exactly; Empty holds 0
+        QString m_text;
+    };
 };
 
 // A power is always a Double. A negative base with a fractional exponent, or 0 to a negative
 // power, is an invalid argument; a result beyond the Double range an Overflow.
-Variant Pow(const Variant &base, const Variant &exponent);
+Variant PowGeneral(const Variant &base, const Variant &exponent);
+inline Variant Pow(const Variant &base, const Variant &exponent)
+{
+    // The plots square every cosine: x * x is the correctly rounded square.
+    if (exponent.kind() == Variant::Kind::Integer && exponent.number() == 2.0) {
+        const double x = base.number();
+        return Variant(Variant::finite(x * x));
+    }
+    return PowGeneral(base, exponent);
+}
 // The absolute value, of the same kind. Abs(-32768) as an Integer is an Overflow.
 Variant Abs(const Variant &value);
 // The cosine and sine of an angle in radians, taken in double precision: a Double.
-inline Variant Cos(const Variant &radians) { return Variant(std::cos(radians.number())); }
-inline Variant Sin(const Variant &radians) { return Variant(std::sin(radians.number())); }
+inline Variant Cos(const Variant &radians)
+{
+    return Variant(std::cos(radians.number()));
+}
+inline Variant Sin(const Variant &radians)
+{
+    return Variant(std::sin(radians.number()));
+}
 // The quotient of two Singles, rounded to a Single: x / 0 is Division by zero, 0 / 0 and a
 // result beyond the Single range an Overflow.
 inline float SingleQuotient(float dividend, float divisor)
@@ -171,8 +234,14 @@ inline float SingleQuotient(float dividend, float divisor)
 }
 // Conversions to a Single and to a Double: a text raises Type mismatch, a Single out of range
 // Overflow.
-inline float CSng(const Variant &value) { return Variant::toSingle(value.number()); }
-inline double CDbl(const Variant &value) { return value.number(); }
+inline float CSng(const Variant &value)
+{
+    return Variant::toSingle(value.number());
+}
+inline double CDbl(const Variant &value)
+{
+    return value.number();
+}
 // The runtime's number-to-text conversion: decimal comma, no trailing zeros, 15 significant
 // digits for a Double, 7 for a Single. Empty gives the empty text; a text is itself.
 QString CStr(const Variant &value);
