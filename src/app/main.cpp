@@ -1,6 +1,7 @@
 #include "app/borvane.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -9,6 +10,13 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Borvane"));
     QApplication::setOrganizationDomain(QStringLiteral("borvane.org"));
+    // Desktops match the windows to the launcher and its icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.borvane.Borvane"));
+    QIcon icon = QIcon::fromTheme(QStringLiteral("org.borvane.Borvane"));
+    if (icon.isNull())
+        for (int size : {16, 32, 48, 64, 128, 256})
+            icon.addFile(QStringLiteral(":/icons/%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
 
     // The program speaks Italian whatever the user's settings, and so do the standard texts
     // Qt itself shows (a text box's context menu, for one), when Qt's translations are there.
