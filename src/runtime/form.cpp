@@ -71,6 +71,34 @@ protected:
                               isEnabled(), title(), QPalette::WindowText);
     }
 };
+// A scroll bar that shows when it has the keyboard focus (the style draws no mark of its own),
+// so that a keyboard user sees where the arrow keys go.
+class FocusScrollBar : public QScrollBar
+{
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QScrollBar::focusInEvent(event);
+        update();
+    }
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        QScrollBar::focusOutEvent(event);
+        update();
+    }
+};
+
 } // namespace
 
 Form::Form(Program &program, const QString &caption, QSize designClientTwips, State state)
@@ -137,7 +165,7 @@ QLabel *Form::Label(const QString &name, const QString &caption, Twips at)
 QScrollBar *Form::HScrollBar(const QString &name, Twips at, int min, int max, int value,
                              int smallChange, int largeChange)
 {
-    auto *bar = new QScrollBar(Qt::Horizontal, this);
+    auto *bar = new FocusScrollBar(Qt::Horizontal, this);
     bar->setObjectName(name);
     bar->setRange(min, max);
     bar->setValue(value);
