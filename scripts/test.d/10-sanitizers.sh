@@ -1,0 +1,29 @@
+# Stage of the test command: the whole test suite again (the random walk and the memory test
+# included), built with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of its
+# own. Any report fails the run: the build stops at the first error (-fno-sanitize-recover),
+# and LeakSanitizer checks every test program at its exit.
+# BORVANE_SANITIZE_BUILD names another build folder.
+build="${BORVANE_SANITIZE_BUILD:-$BORVANE_ROOT/build/sanitize}"
+started=$SECONDS
+
+# GCC's sanitizer instrumentation makes -Wmaybe-uninitialized misfire (on Variant's text, which
+# is only read when it holds one); the main build keeps that warning as an error.
+borvane_setup "$build" xvfb openbox x11-utils -- -DBORVANE_WERROR=ON \
+    -DBORVANE_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-Wno-maybe-uninitialized
+
+# Leaks of libraries outside the program, made once and kept until the process exits. Never
+# the program's own code.
+suppressions=$(mktemp)
+trap 'rm -f "$suppressions"' EXIT
+cat >"$suppressions" <<'EOF'
+# D-Bus keeps its connection data until exit (the X11 tests' session bus).
+leak:libdbus-1.so
+EOF
+
+export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:halt_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$suppressions:print_suppressions=0"
+
+built=$SECONDS
+ctest --test-dir "$build" --output-on-failure --timeout 900
+echo "sanitizers: build $((built - started)) s, tests $((SECONDS - built)) s"
