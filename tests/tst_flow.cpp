@@ -163,7 +163,8 @@ void FlowTest::systemEventsForTheActiveWindowDoNotActivateAgain()
     QCOMPARE(s.activations[3], 1);
     // The system's own (late) activation of the window that is already active changes nothing.
     ui::switchTo(&s.app.form3());
-    QApplication::sendEvent(&s.app.form3(), new QEvent(QEvent::WindowActivate));
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&s.app.form3(), &activate);
     ui::settle();
     QCOMPARE(s.activations[3], 1);
     // A message box opened and closed over it does not activate it again either.
