@@ -23,7 +23,10 @@ cmake -S "$BORVANE_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 cmake --build "$build" --target fuzz_values --parallel "$(nproc)"
 built=$SECONDS
 
-# New inputs go to a scratch folder; the corpus in the repository is only read.
+# New inputs go to a scratch folder; the corpus in the repository is only read. A small
+# quarantine keeps AddressSanitizer's memory near 200 MB instead of growing past 600 MB.
+export ASAN_OPTIONS="quarantine_size_mb=32:halt_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 mkdir -p "$build/artifacts" "$probe/corpus"
 "$build/fuzz/fuzz_values" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$build/artifacts/" \
