@@ -23,6 +23,7 @@ private slots:
     void okContinuaRefusesUntilCalibrated();
     void switchingToAnOpenWindowActivatesIt();
     void systemEventsForTheActiveWindowDoNotActivateAgain();
+    void lateAnswersToShowDoNotActivateAgain();
     void esciEndsFromEveryWindow_data();
     void esciEndsFromEveryWindow();
     void closingAWindowHidesItAndKeepsItsValues();
@@ -94,8 +95,9 @@ void FlowTest::ordinaryRun()
 
     ui::click(s.app.form4().Command3);
     QVERIFY(s.app.program().hasEnded());
-    for (QWidget *w : {static_cast<QWidget *>(&s.app.form1()), static_cast<QWidget *>(&s.app.form2()),
-                       static_cast<QWidget *>(&s.app.form3()), static_cast<QWidget *>(&s.app.form4())})
+    for (QWidget *w :
+         {static_cast<QWidget *>(&s.app.form1()), static_cast<QWidget *>(&s.app.form2()),
+          static_cast<QWidget *>(&s.app.form3()), static_cast<QWidget *>(&s.app.form4())})
         QVERIFY(!w->isVisible());
     QCOMPARE(s.activations[4], 3);
 }
@@ -174,6 +176,33 @@ void FlowTest::systemEventsForTheActiveWindowDoNotActivateAgain()
     QCOMPARE(s.activations[3], 1);
 }
 
+void FlowTest::lateAnswersToShowDoNotActivateAgain()
+{
+    Session s;
+    s.toForm2();
+    s.toForm3();
+    s.choose(1);
+    s.toForm4();
+    ui::click(s.app.form4().Command1); // "RIPRENDI"
+    ui::settle();
+    QCOMPARE(s.activations[4], 1);
+    // "AVANTI", then "Cancella e riprendi" at once: the system's answers to both Shows come
+    // after the program has already moved on to Form3.
+    ui::click(s.app.form3().Command2);
+    ui::click(s.app.form4().Command2);
+    ui::settle();
+    QTest::qWait(50);
+    QCOMPARE(s.activations[4], 2);
+    QCOMPARE(s.app.program().activeForm(), &s.app.form3());
+    DrawingRecorder drawn(s.app.form4());
+    ui::settle();
+    QVERIFY(drawn.dots.empty());
+    // A switch of the user's own, a moment later, still activates.
+    QTest::qWait(600);
+    ui::switchTo(&s.app.form4());
+    QCOMPARE(s.activations[4], 3);
+}
+
 void FlowTest::esciEndsFromEveryWindow_data()
 {
     QTest::addColumn<int>("window");
@@ -189,8 +218,7 @@ void FlowTest::esciEndsFromEveryWindow()
     bool endedSignal = false;
     QObject::connect(&s.app.program(), &Program::ended, [&] { endedSignal = true; });
     s.toForm2();
-    if (window >= 3)
-        s.toForm3();
+    if (window >= 3) s.toForm3();
     if (window == 4) {
         s.choose(2);
         s.toForm4();

@@ -245,7 +245,9 @@ void Form::waitUntilPlaced()
     while (timer.elapsed() < 500) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
         const QWindow *window = windowHandle();
-        if (window && window->isExposed() && size() != before) break;
+        // Placed: resized from its design size, or (shown again) already filling the screen.
+        const bool filling = screen() && frameGeometry() == screen()->availableGeometry();
+        if (window && window->isExposed() && (size() != before || filling)) break;
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

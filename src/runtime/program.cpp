@@ -28,6 +28,7 @@ void Program::registerForm(Form &form)
 void Program::unregisterForm(Form &form)
 {
     std::erase(m_forms, &form);
+    std::erase_if(m_shown, [&form](const Shown &shown) { return shown.form == &form; });
     if (m_active == &form) m_active = nullptr;
 }
 
@@ -36,17 +37,37 @@ void Program::show(Form &form)
     if (m_ended) return;
     const bool changes = m_active != &form;
     m_active = &form;
-    // While the window appears, the system's own activations of it (which may come late) are
-    // not the user's: they must neither skip nor repeat this activation.
+    // The system's own activation of the window, while it appears or a moment later (even
+    // after the program has moved on), answers this Show: it must neither skip nor repeat the
+    // activation.
+    std::erase_if(m_shown, [&form](const Shown &shown) { return shown.form == &form; });
+    m_shown.push_back({&form, {}});
+    m_shown.back().since.start();
     ++m_showing;
     form.showWindow();
     --m_showing;
     if (changes && m_active == &form) activate(form);
 }
 
+bool Program::answersShow(Form &form)
+{
+    // The window system answers a Show within moments; an activation later than this is the
+    // user's own (a window that was never activated by the system leaves no stale answer).
+    constexpr qint64 answerMilliseconds = 500;
+    std::erase_if(m_shown,
+                  [](const Shown &shown) { return shown.since.elapsed() > answerMilliseconds; });
+    const auto shown = std::find_if(m_shown.begin(), m_shown.end(),
+                                    [&form](const Shown &s) { return s.form == &form; });
+    if (shown == m_shown.end()) return false;
+    m_shown.erase(shown);
+    return true;
+}
+
 void Program::systemActivated(Form &form)
 {
-    if (m_ended || m_showing > 0 || m_active == &form || QApplication::activeModalWidget()) return;
+    if (m_ended || QApplication::activeModalWidget()) return;
+    const bool answer = answersShow(form);
+    if (answer || m_showing > 0 || m_active == &form) return;
     m_active = &form;
     activate(form);
 }

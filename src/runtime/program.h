@@ -5,6 +5,7 @@
 
 #include "runtime/runtime_error.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <exception>
@@ -75,8 +76,18 @@ private:
     void report(const RuntimeError &error);
     void showMessage(const QString &prompt, bool isError);
 
+    // A window the program has just shown: the system's own activation of it, which may come
+    // late (after the program has moved on to another window), is the answer to that Show.
+    struct Shown
+    {
+        Form *form;
+        QElapsedTimer since;
+    };
+    bool answersShow(Form &form);
+
     QString m_title;
     std::vector<Form *> m_forms;
+    std::vector<Shown> m_shown;
     Form *m_active = nullptr;
     int m_showing = 0;
     bool m_ended = false;
