@@ -247,7 +247,7 @@ std::optional<Variant> readVariant(Bytes &bytes)
     }
 }
 
-int sign(std::strong_ordering order)
+int sign(std::weak_ordering order)
 {
     return order < 0 ? -1 : order > 0 ? 1 : 0;
 }

@@ -143,24 +143,25 @@ public:
 
     // Comparison: numbers numerically (Empty as 0), a number is smaller than any text, texts
     // by their characters, Empty against a text as the empty text. Never an error.
-    friend std::strong_ordering operator<=>(const Variant &a, const Variant &b) noexcept
+    friend std::weak_ordering operator<=>(const Variant &a, const Variant &b) noexcept
     {
         if (a.m_kind != Kind::Text && b.m_kind != Kind::Text) {
-            if (a.m_number < b.m_number) return std::strong_ordering::less;
-            return a.m_number > b.m_number ? std::strong_ordering::greater
-                                           : std::strong_ordering::equal;
+            if (a.m_number < b.m_number) return std::weak_ordering::less;
+            return a.m_number > b.m_number ? std::weak_ordering::greater
+                                           : std::weak_ordering::equivalent;
         }
         if (a.m_kind == Kind::Text && b.m_kind == Kind::Text)
             return QString::compare(a.m_text, b.m_text) <=> 0;
         if (a.m_kind == Kind::Empty)
-            return b.m_text.isEmpty() ? std::strong_ordering::equal : std::strong_ordering::less;
+            return b.m_text.isEmpty() ? std::weak_ordering::equivalent : std::weak_ordering::less;
         if (b.m_kind == Kind::Empty)
-            return a.m_text.isEmpty() ? std::strong_ordering::equal : std::strong_ordering::greater;
-        return a.m_kind == Kind::Text ? std::strong_ordering::greater : std::strong_ordering::less;
+            return a.m_text.isEmpty() ? std::weak_ordering::equivalent
+                                      : std::weak_ordering::greater;
+        return a.m_kind == Kind::Text ? std::weak_ordering::greater : std::weak_ordering::less;
     }
     friend bool operator==(const Variant &a, const Variant &b) noexcept
     {
-        return (a <=> b) == std::strong_ordering::equal;
+        return (a <=> b) == std::weak_ordering::equivalent;
     }
 
 private:
