@@ -5,6 +5,8 @@
 // Run it as it is: without QT_QPA_PLATFORM it draws on an offscreen screen of 1920 × 1080.
 // Argument: the number of runs per median (201).
 
+#include "bench_support.h"
+
 #include "app/borvane.h"
 #include "app/form1.h"
 #include "calibration/form2.h"
@@ -24,24 +26,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double medianMicroseconds(int runs, const std::function<void()> &before,
-                          const std::function<void()> &work)
-{
-    std::vector<double> times;
-    times.reserve(std::size_t(runs));
-    for (int i = 0; i < runs; ++i) {
-        before();
-        const auto start = Clock::now();
-        work();
-        const auto end = Clock::now();
-        times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 volatile double sink = 0;
 
@@ -93,17 +77,7 @@ void settle(int milliseconds)
 int main(int argc, char **argv)
 {
     QTemporaryDir configDir;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        const QString path = configDir.filePath(QStringLiteral("screen.json"));
-        QFile config(path);
-        if (config.open(QIODevice::WriteOnly)) {
-            config.write(R"({"screens":[{"name":"S1","width":1920,"height":1080,)"
-                         R"("logicalDpi":96}],"windowFrameMargins":false,)"
-                         R"("synchronousWindowSystemEvents":true})");
-            config.close();
-        }
-        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
-    }
+    bench::useOffscreenScreen(configDir);
     QApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 201;
 
@@ -121,7 +95,7 @@ int main(int argc, char **argv)
                 form2.width(), form2.height(), surface.width(), surface.height(), runs);
 
     // One step right: HScroll1_Change draws the new frame and circle over the old ones.
-    const double right = medianMicroseconds(
+    const double right = bench::medianMicroseconds(
         runs,
         [&] {
             if (bar->value() == bar->maximum()) {
@@ -131,7 +105,7 @@ int main(int argc, char **argv)
         },
         [&] { bar->setValue(bar->value() + 1); });
     // One step left: the window is cleared first, then redrawn.
-    const double left = medianMicroseconds(
+    const double left = bench::medianMicroseconds(
         runs,
         [&] {
             if (bar->value() == bar->minimum()) {
@@ -141,10 +115,10 @@ int main(int argc, char **argv)
         },
         [&] { bar->setValue(bar->value() - 1); });
     // The frame, the axes and the circle alone, at the ratio of the current position.
-    const double coordinate = medianMicroseconds(
+    const double coordinate = bench::medianMicroseconds(
         runs, [] {}, [&] { form2.COORDINATE(); });
     // The same, and the window painted on the screen before the next one.
-    const double painted = medianMicroseconds(
+    const double painted = bench::medianMicroseconds(
         runs, [] {},
         [&] {
             form2.COORDINATE();
@@ -155,9 +129,9 @@ int main(int argc, char **argv)
     const float cy = CSng(form2.CY);
     int variantPoints = 0;
     int barePoints = 0;
-    const double variants = medianMicroseconds(
+    const double variants = bench::medianMicroseconds(
         runs, [] {}, [&] { variantPoints = variantCircle(form2.P1, form2.CX, form2.CY); });
-    const double bare = medianMicroseconds(
+    const double bare = bench::medianMicroseconds(
         runs, [] {}, [&] { barePoints = bareCircle(cx, cy); });
 
     std::printf("%-44s %10s %8s\n", "case (axes and 3600 circle points)", "median", "ratio");

@@ -6,6 +6,8 @@
 // Run it as it is: without QT_QPA_PLATFORM it draws on an offscreen screen of 1920 × 1080.
 // Arguments: the number of runs per median (101), and optionally one case by its name.
 
+#include "bench_support.h"
+
 #include "app/borvane.h"
 #include "calibration/form2.h"
 #include "parameters/form3.h"
@@ -25,24 +27,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double medianMicroseconds(int runs, const std::function<void()> &before,
-                          const std::function<void()> &work)
-{
-    std::vector<double> times;
-    times.reserve(std::size_t(runs));
-    for (int i = 0; i < runs; ++i) {
-        before();
-        const auto start = Clock::now();
-        work();
-        const auto end = Clock::now();
-        times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // The resident set size of this process, in KiB.
 long residentKiB()
@@ -103,14 +87,6 @@ int bareHyperbola(double a, double b, double c, float cx, float cy)
     return count;
 }
 
-// The offscreen platform says at every Show that it cannot raise a window.
-QtMessageHandler defaultHandler = nullptr;
-void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (!message.startsWith(QLatin1String("This plugin does not support")))
-        defaultHandler(type, context, message);
-}
-
 struct Case
 {
     const char *name;
@@ -123,19 +99,9 @@ struct Case
 int main(int argc, char **argv)
 {
     QTemporaryDir configDir;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        const QString path = configDir.filePath(QStringLiteral("screen.json"));
-        QFile config(path);
-        if (config.open(QIODevice::WriteOnly)) {
-            config.write(R"({"screens":[{"name":"S1","width":1920,"height":1080,)"
-                         R"("logicalDpi":96}],"windowFrameMargins":false,)"
-                         R"("synchronousWindowSystemEvents":true})");
-            config.close();
-        }
-        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toLocal8Bit());
-    }
+    bench::useOffscreenScreen(configDir);
     QApplication application(argc, argv);
-    defaultHandler = qInstallMessageHandler(quietHandler);
+    bench::keepPlatformNotesQuiet();
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 101;
 
     Borvane app;
@@ -171,11 +137,12 @@ int main(int argc, char **argv)
             form3.Miocolor = 0;
             QCoreApplication::processEvents();
         };
-        const double activation = medianMicroseconds(runs, before, [&] { form4.Form_Activate(); });
+        const double activation =
+            bench::medianMicroseconds(runs, before, [&] { form4.Form_Activate(); });
         const float cx = form4.CX.number();
         const float cy = form4.CY.number();
         int points = 0;
-        const double bare = medianMicroseconds(
+        const double bare = bench::medianMicroseconds(
             runs, [] {},
             [&] {
                 points = plot.figure == 1 ? bareEllipse(20, 15, plot.c, cx, cy)
