@@ -7,9 +7,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 borvane_setup "$BORVANE_ROOT/build/test" xvfb openbox x11-utils -- -DBORVANE_WERROR=ON
 ctest --test-dir "$BORVANE_ROOT/build/test" --output-on-failure --timeout 900
+passed=$(ctest --test-dir "$BORVANE_ROOT/build/test" -N | sed -n 's/^Total Tests: //p')
 
 for stage in "$BORVANE_ROOT"/scripts/test.d/*.sh; do
     [ -e "$stage" ] || continue
     echo "== $(basename "$stage")"
     bash -c 'set -euo pipefail; source "$1/scripts/setup.sh"; source "$2"' _ "$BORVANE_ROOT" "$stage"
+    passed=$((passed + 1))
 done
+# The test suite and each further stage; any failure has already ended the run.
+echo "tests: $passed passed, 0 failed"
