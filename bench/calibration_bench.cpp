@@ -8,8 +8,9 @@
 #include "bench_support.h"
 
 #include "app/borvane.h"
-#include "app/form1.h"
+#include "app/startup.h"
 #include "calibration/form2.h"
+#include "intro/form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -82,6 +83,7 @@ int main(int argc, char **argv)
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 201;
 
     // As the user starts: Form1, then "AVANTI" opens the calibration window maximized.
+    setUpProcess();
     Borvane app;
     app.start();
     settle(100);

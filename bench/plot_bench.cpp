@@ -9,6 +9,7 @@
 #include "bench_support.h"
 
 #include "app/borvane.h"
+#include "app/startup.h"
 #include "calibration/form2.h"
 #include "parameters/form3.h"
 #include "plot/form4.h"
@@ -104,6 +105,7 @@ int main(int argc, char **argv)
     bench::keepPlatformNotesQuiet();
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 101;
 
+    setUpProcess();
     Borvane app;
     Form2 &form2 = app.form2();
     Form3 &form3 = app.form3();

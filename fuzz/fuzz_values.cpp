@@ -15,8 +15,8 @@
 
 #include <QByteArray>
 #include <QString>
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -37,8 +37,7 @@ namespace {
 
 void require(bool holds, const char *rule, const QString &detail = QString())
 {
-    if (!holds)
-        broken(rule, detail);
+    if (!holds) broken(rule, detail);
 }
 
 QString show(double value)
@@ -88,46 +87,46 @@ void checkWritten(double value, int digits)
     require(!written.isEmpty(), "a number is written as some text", show(value));
     require(!written.contains(QLatin1Char('.')), "no point in a written number", written);
     require(!written.contains(QLatin1Char(' ')), "no blank in a written number", written);
-    const QString mantissa = written.section(QLatin1Char('e'), 0, 0, QString::SectionCaseInsensitiveSeps);
+    const QString mantissa =
+        written.section(QLatin1Char('e'), 0, 0, QString::SectionCaseInsensitiveSeps);
     if (mantissa.contains(QLatin1Char(',')))
         require(!mantissa.endsWith(QLatin1Char('0')) && !mantissa.endsWith(QLatin1Char(',')),
                 "no trailing zeros after the comma", written);
     const std::optional<double> read = ReadNumber(written);
     // The very largest Doubles round up, at 15 digits, past the largest Double
     // (1,79769313486232E+308): that text is beyond the range, as it was for the old runtime.
-    if (!read && digits == 15 && std::fabs(value) >= 1.797693134862315e308)
-        return;
+    if (!read && digits == 15 && std::fabs(value) >= 1.797693134862315e308) return;
     require(read.has_value(), "what the runtime writes reads as a number", written);
-    const double tolerance = std::fabs(value) * 6 * std::pow(10.0, -digits) +
-                             std::numeric_limits<double>::denorm_min();
+    const double tolerance =
+        std::fabs(value) * 6 * std::pow(10.0, -digits) + std::numeric_limits<double>::denorm_min();
     require(std::fabs(*read - value) <= tolerance, "a written number reads back within its digits",
             written + QLatin1String(" from ") + show(value) + QLatin1String(" gives ") +
                 show(*read));
     // Written once, the text is settled: writing what was read gives the same text (where the
     // Double has all its digits: not below the smallest normal Double).
     if (*read == 0 || std::fabs(*read) >= std::numeric_limits<double>::min())
-        require(NumberToText(*read, digits) == written, "writing what was read back changes nothing",
-            written + QLatin1String(" then ") + NumberToText(*read, digits));
+        require(NumberToText(*read, digits) == written,
+                "writing what was read back changes nothing",
+                written + QLatin1String(" then ") + NumberToText(*read, digits));
 }
 
 void checkText(const QString &text)
 {
     const std::optional<double> number = ReadNumber(text);
     require(IsNumeric(text) == number.has_value(), "IsNumeric agrees with ReadNumber", text);
-    if (text.trimmed().isEmpty())
-        require(!number, "empty and blank texts are not numbers", text);
+    if (text.trimmed().isEmpty()) require(!number, "empty and blank texts are not numbers", text);
     try {
         const double converted = TextToDouble(text);
         require(number.has_value(), "only a numeric text converts", text);
         require(converted == *number, "TextToDouble gives what ReadNumber reads", text);
     } catch (const RuntimeError &error) {
         require(!number, "a numeric text converts without error", text);
-        require(error.number() == RuntimeError::TypeMismatch, "a text that is no number is a "
-                                                              "Type mismatch",
+        require(error.number() == RuntimeError::TypeMismatch,
+                "a text that is no number is a "
+                "Type mismatch",
                 text);
     }
-    if (!number)
-        return;
+    if (!number) return;
     require(std::isfinite(*number), "a number read is finite", text);
     // Blanks around the text change nothing.
     const std::optional<double> padded = ReadNumber(QLatin1String("  ") + text + QLatin1Char(' '));
@@ -164,25 +163,20 @@ void checkDecimal(Bytes &bytes)
 
     std::string whole = digits.substr(0, std::size_t(pointAt));
     const std::string fraction = digits.substr(std::size_t(pointAt));
-    if (whole.empty())
-        whole = "0";
+    if (whole.empty()) whole = "0";
     // A point before exactly three digits is a thousands group in Italian ("1.250" is 1250),
     // so written with a point such a number is another number: not a case for this check.
-    if (point && fraction.size() == 3)
-        return;
+    if (point && fraction.size() == 3) return;
 
     std::string canonical = whole + "." + (fraction.empty() ? "0" : fraction);
-    if (withExponent)
-        canonical += "e" + std::to_string(exponent);
+    if (withExponent) canonical += "e" + std::to_string(exponent);
     double expected = 0;
     const auto parsed =
         std::from_chars(canonical.data(), canonical.data() + canonical.size(), expected);
-    if (parsed.ec != std::errc() || !std::isfinite(expected))
-        return; // beyond the Double range
+    if (parsed.ec != std::errc() || !std::isfinite(expected)) return; // beyond the Double range
     if (expected != 0 && std::fabs(expected) < std::numeric_limits<double>::min())
         return; // a subnormal has fewer digits than 15
-    if (negative)
-        expected = -expected;
+    if (negative) expected = -expected;
 
     std::string typedWhole = whole;
     if (grouped && !point) {
@@ -190,18 +184,14 @@ void checkDecimal(Bytes &bytes)
         whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
         typedWhole.clear();
         for (std::size_t i = 0; i < whole.size(); ++i) {
-            if (i > 0 && (whole.size() - i) % 3 == 0)
-                typedWhole += '.';
+            if (i > 0 && (whole.size() - i) % 3 == 0) typedWhole += '.';
             typedWhole += whole[i];
         }
     }
     std::string typed = (negative ? "-" : plus ? "+" : "") + typedWhole;
-    if (!fraction.empty())
-        typed += (point ? "." : ",") + fraction;
-    if (withExponent)
-        typed += (style & 64 ? "E" : "e") + std::to_string(exponent);
-    if (blanks)
-        typed = " " + typed + "  ";
+    if (!fraction.empty()) typed += (point ? "." : ",") + fraction;
+    if (withExponent) typed += (style & 64 ? "E" : "e") + std::to_string(exponent);
+    if (blanks) typed = " " + typed + "  ";
     const QString text = QString::fromStdString(typed);
 
     const std::optional<double> read = ReadNumber(text);
@@ -211,8 +201,9 @@ void checkDecimal(Bytes &bytes)
                 show(expected));
     const QString written = CStr(Variant(*read));
     const std::optional<double> back = ReadNumber(written);
-    require(back && *back == *read, "CStr of a number read with up to 15 digits reads back the "
-                                    "same Double",
+    require(back && *back == *read,
+            "CStr of a number read with up to 15 digits reads back the "
+            "same Double",
             text + QLatin1String(" -> ") + written);
     checkText(text);
 }
@@ -229,14 +220,12 @@ std::optional<Variant> readVariant(Bytes &bytes)
         return Variant(Integer(bytes.value<std::int16_t>()));
     case 2: {
         const float value = bytes.value<float>();
-        if (!std::isfinite(value))
-            return std::nullopt;
+        if (!std::isfinite(value)) return std::nullopt;
         return Variant(value);
     }
     case 3: {
         const double value = bytes.value<double>();
-        if (!std::isfinite(value))
-            return std::nullopt;
+        if (!std::isfinite(value)) return std::nullopt;
         return Variant(value);
     }
     case 4: { // a small whole number as a Double, so that equal values come up
@@ -261,14 +250,10 @@ int sign(double value)
 // characters, Empty against a text as the empty text.
 int expectedOrder(const Variant &a, const Variant &b)
 {
-    if (!a.isText() && !b.isText())
-        return sign(a.number() - b.number());
-    if (a.isText() && b.isText())
-        return sign(double(QString::compare(a.text(), b.text())));
-    if (a.isEmpty())
-        return b.text().isEmpty() ? 0 : -1;
-    if (b.isEmpty())
-        return a.text().isEmpty() ? 0 : 1;
+    if (!a.isText() && !b.isText()) return sign(a.number() - b.number());
+    if (a.isText() && b.isText()) return sign(double(QString::compare(a.text(), b.text())));
+    if (a.isEmpty()) return b.text().isEmpty() ? 0 : -1;
+    if (b.isEmpty()) return a.text().isEmpty() ? 0 : 1;
     return a.isText() ? 1 : -1;
 }
 
@@ -325,9 +310,7 @@ template <class Operation> int attempt(Operation &&operation)
 void checkArithmetic(const Variant &a, const Variant &b, int which)
 {
     Variant result;
-    const int error = attempt([&] {
-        result = which == 0 ? a + b : which == 1 ? a - b : a * b;
-    });
+    const int error = attempt([&] { result = which == 0 ? a + b : which == 1 ? a - b : a * b; });
     if (a.isText() || b.isText()) {
         // Two texts joined by + are the old runtime's concatenation, which the program never
         // uses: only a text that is no number, in any other arithmetic, is checked.
@@ -499,8 +482,7 @@ void checkVariants(Bytes &bytes)
     const std::optional<Variant> a = readVariant(bytes);
     const std::optional<Variant> b = readVariant(bytes);
     const std::optional<Variant> c = readVariant(bytes);
-    if (!a || !b || !c)
-        return;
+    if (!a || !b || !c) return;
     checkOrder(*a, *b, *c);
     checkArithmetic(*a, *b, bytes.byte() % 3);
     checkDivision(*a, *b);
@@ -517,8 +499,7 @@ void checkVariants(Bytes &bytes)
         const int error = attempt([&] { result = x + y; });
         require((error == RuntimeError::Overflow) == (sum < -32768 || sum > 32767),
                 "Integer addition overflows exactly outside 16 bits");
-        if (!error)
-            require(result.value() == sum, "Integer addition is exact");
+        if (!error) require(result.value() == sum, "Integer addition is exact");
     }
 }
 
@@ -526,8 +507,7 @@ void checkVariants(Bytes &bytes)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size == 0 || size > 4096)
-        return 0;
+    if (size == 0 || size > 4096) return 0;
     Bytes bytes(data + 1, size - 1);
     switch (data[0]) {
     case 't':

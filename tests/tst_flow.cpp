@@ -3,8 +3,8 @@
 
 #include "support/support.h"
 
-#include "app/form1.h"
 #include "calibration/form2.h"
+#include "intro/form1.h"
 #include "parameters/form3.h"
 #include "plot/form4.h"
 

@@ -3,10 +3,10 @@
 
 #include "support/support.h"
 
-#include "app/form1.h"
-#include "app/intro_document.h"
-#include "app/intro_text.h"
 #include "calibration/form2.h"
+#include "intro/form1.h"
+#include "intro/intro_document.h"
+#include "intro/intro_text.h"
 #include "parameters/form3.h"
 #include "plot/form4.h"
 

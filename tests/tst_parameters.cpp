@@ -4,8 +4,8 @@
 
 #include "support/support.h"
 
-#include "app/form1.h"
 #include "calibration/form2.h"
+#include "intro/form1.h"
 #include "parameters/form3.h"
 #include "plot/form4.h"
 #include "runtime/palette.h"

@@ -4,7 +4,7 @@
 
 #include "support/support.h"
 
-#include "app/form1.h"
+#include "intro/form1.h"
 #include "runtime/number_text.h"
 #include "runtime/palette.h"
 #include "runtime/variant.h"

@@ -1,17 +1,11 @@
 #include "app/borvane.h"
 
-#include "app/form1.h"
 #include "calibration/form2.h"
+#include "intro/form1.h"
 #include "parameters/form3.h"
 #include "plot/form4.h"
 
-#include <QLocale>
-
-Borvane::Borvane() : m_program(QStringLiteral("Borvane"))
-{
-    // The program's locale is Italian, whatever the user's settings.
-    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
-}
+Borvane::Borvane() : m_program(QStringLiteral("Borvane")) {}
 
 // The windows go before the runtime that they were registered with.
 Borvane::~Borvane()
@@ -24,29 +18,25 @@ Borvane::~Borvane()
 
 Form1 &Borvane::form1()
 {
-    if (!m_form1)
-        m_form1 = std::make_unique<Form1>(*this);
+    if (!m_form1) m_form1 = std::make_unique<Form1>(*this);
     return *m_form1;
 }
 
 Form2 &Borvane::form2()
 {
-    if (!m_form2)
-        m_form2 = std::make_unique<Form2>(*this);
+    if (!m_form2) m_form2 = std::make_unique<Form2>(*this);
     return *m_form2;
 }
 
 Form3 &Borvane::form3()
 {
-    if (!m_form3)
-        m_form3 = std::make_unique<Form3>(*this);
+    if (!m_form3) m_form3 = std::make_unique<Form3>(*this);
     return *m_form3;
 }
 
 Form4 &Borvane::form4()
 {
-    if (!m_form4)
-        m_form4 = std::make_unique<Form4>(*this);
+    if (!m_form4) m_form4 = std::make_unique<Form4>(*this);
     return *m_form4;
 }
 

@@ -1,4 +1,5 @@
 #include "app/borvane.h"
+#include "app/startup.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -8,6 +9,7 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    setUpProcess();
     QApplication::setApplicationName(QStringLiteral("Borvane"));
     QApplication::setOrganizationDomain(QStringLiteral("borvane.org"));
     // Desktops match the windows to the launcher and its icon by this name.

@@ -12,8 +12,8 @@
 Form2::Form2(Borvane &app)
     : Form(app.program(), QStringLiteral("Form2"), QSize(9855, 6840), State::Maximized), app(app)
 {
-    Command3 = CommandButton(QStringLiteral("Command3"), QStringLiteral("ESCI"),
-                             {360, 4080, 1695, 615});
+    Command3 =
+        CommandButton(QStringLiteral("Command3"), QStringLiteral("ESCI"), {360, 4080, 1695, 615});
     Command2 = CommandButton(QStringLiteral("Command2"),
                              QStringLiteral("KLICCARE  sulla barra di scorrimento fino a che la "
                                             "figura  risulti una CIRCONFERENZA"),
@@ -49,8 +49,7 @@ void Form2::Form_Activate()
 void Form2::HScroll1_Change()
 {
     const Variant r = Variant(HScroll1->value()) * 0.02 + 0.51;
-    if (Incr > r)
-        Cls();
+    if (Incr > r) Cls();
     Incr = r;
     Text1->setText(CStr(Incr));
     COORDINATE();

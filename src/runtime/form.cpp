@@ -1,5 +1,7 @@
 #include "runtime/form.h"
 
+#include "runtime/controls.h"
+
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -13,93 +15,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 #include <QWindow>
 #include <limits>
-
-namespace {
-
-// A command button whose caption wraps over its face when it is wider than the button.
-class CaptionButton : public QPushButton
-{
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.text.clear();
-        painter.drawControl(QStyle::CE_PushButton, option);
-        const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this) / 2 + 1;
-        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                       QPalette::ButtonText));
-        painter.drawText(rect().adjusted(margin, margin, -margin, -margin),
-                         Qt::AlignCenter | Qt::TextWordWrap, text());
-    }
-};
-
-// A frame drawn the classic way: an etched border whose top line runs through the middle of
-// the caption. (The style's own group box puts the caption above a lower border, which then
-// cuts through controls placed near the top of the frame.)
-class CaptionOnBorderFrame : public QGroupBox
-{
-public:
-    using QGroupBox::QGroupBox;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        const QFontMetrics metrics(font());
-        const int top = metrics.height() / 2;
-        const int right = width() - 1;
-        const int bottom = height() - 1;
-        // Shadow outside, light inside, one pixel apart: an etched line.
-        painter.setPen(palette().color(QPalette::Dark));
-        painter.drawRect(QRect(0, top, right - 1, bottom - top - 1));
-        painter.setPen(palette().color(QPalette::Light));
-        painter.drawRect(QRect(1, top + 1, right - 1, bottom - top - 1));
-        const int captionLeft = metrics.averageCharWidth() + 2;
-        const QRect caption(captionLeft, 0, metrics.horizontalAdvance(title()) + 4,
-                            metrics.height());
-        painter.fillRect(caption, palette().color(QPalette::Window));
-        style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextHideMnemonic, palette(),
-                              isEnabled(), title(), QPalette::WindowText);
-    }
-};
-// A scroll bar that shows when it has the keyboard focus (the style draws no mark of its own),
-// so that a keyboard user sees where the arrow keys go.
-class FocusScrollBar : public QScrollBar
-{
-public:
-    using QScrollBar::QScrollBar;
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        QScrollBar::paintEvent(event);
-        if (!hasFocus()) return;
-        QPainter painter(this);
-        painter.setPen(palette().color(QPalette::Highlight));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-    void focusInEvent(QFocusEvent *event) override
-    {
-        QScrollBar::focusInEvent(event);
-        update();
-    }
-    void focusOutEvent(QFocusEvent *event) override
-    {
-        QScrollBar::focusOutEvent(event);
-        update();
-    }
-};
-
-} // namespace
 
 Form::Form(Program &program, const QString &caption, QSize designClientTwips, State state)
     : m_program(program), m_designClientTwips(designClientTwips), m_state(state)

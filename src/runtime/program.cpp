@@ -3,20 +3,10 @@
 #include "runtime/form.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QMessageBox>
 #include <algorithm>
 
-Program::Program(QString title, QObject *parent) : QObject(parent), m_title(std::move(title))
-{
-    // The program's fonts, where the originals are missing: the metric twins of fonts-liberation.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                                QStringLiteral("Liberation Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono")});
-    // The program decides when it ends (End, or its last window closed).
-    QApplication::setQuitOnLastWindowClosed(false);
-}
+Program::Program(QString title, QObject *parent) : QObject(parent), m_title(std::move(title)) {}
 
 Program::~Program() = default;
 

@@ -1,7 +1,8 @@
 #include "support/support.h"
 
-#include "app/form1.h"
+#include "app/startup.h"
 #include "calibration/form2.h"
+#include "intro/form1.h"
 #include "parameters/form3.h"
 #include "plot/form4.h"
 
@@ -56,8 +57,7 @@ MessageBoxes::MessageBoxes(Program &program)
         texts << box->text();
         titles << box->windowTitle();
         QTimer::singleShot(0, box, [this, box] {
-            if (whileShown)
-                whileShown(*box);
+            if (whileShown) whileShown(*box);
             QAbstractButton *ok = box->button(QMessageBox::Ok);
             QTest::mouseClick(ok, Qt::LeftButton, Qt::NoModifier, ok->rect().center());
         });
@@ -76,8 +76,7 @@ namespace {
 QtMessageHandler defaultHandler = nullptr;
 void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (message.startsWith(QLatin1String("This plugin does not support")))
-        return;
+    if (message.startsWith(QLatin1String("This plugin does not support"))) return;
     defaultHandler(type, context, message);
 }
 // Installed over QtTest's own handler, once, when the first session starts.
@@ -100,10 +99,10 @@ void waitExposed(QWidget *window)
 Session::Session() : boxes(app.program())
 {
     installQuietHandler();
+    setUpProcess();
     QObject::connect(&app.program(), &Program::activated, &boxes, [this](Form *form) {
         const QString name = form->objectName();
-        if (name.startsWith(QLatin1String("Form")))
-            ++activations[name.mid(4).toInt()];
+        if (name.startsWith(QLatin1String("Form"))) ++activations[name.mid(4).toInt()];
     });
     app.start();
     waitExposed(&app.form1());
@@ -154,11 +153,34 @@ void Session::enter(const QString &a, const QString &b, const QString &c)
 void Session::toForm4()
 {
     ui::click(app.form3().Command2);
-    if (app.exists(4))
-        waitExposed(&app.form4());
+    if (app.exists(4)) waitExposed(&app.form4());
 }
 
 namespace ui {
+
+namespace {
+// Counts the activations a window receives.
+class ActivationWatch : public QObject
+{
+public:
+    explicit ActivationWatch(QWidget *window) : m_window(window)
+    {
+        window->installEventFilter(this);
+    }
+    ~ActivationWatch() override { m_window->removeEventFilter(this); }
+    int activations = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowActivate) ++activations;
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+} // namespace
 
 void click(QAbstractButton *button)
 {
@@ -166,7 +188,9 @@ void click(QAbstractButton *button)
     if (auto *radio = qobject_cast<QRadioButton *>(button)) {
         QStyleOptionButton option;
         option.initFrom(radio);
-        at = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio).center();
+        at = radio->style()
+                 ->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio)
+                 .center();
     }
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
 }
@@ -227,7 +251,17 @@ void clickTrack(QScrollBar *bar, double fraction)
 
 void switchTo(QWidget *window)
 {
-    QApplication::setActiveWindow(window);
+    // As the window system does when the user clicks the window: it asks for the activation
+    // and waits until the window has had it (what the activation does may open a message box
+    // and take the activation away again).
+    if (QApplication::activeWindow() == window) {
+        settle();
+        return;
+    }
+    ActivationWatch watch(window);
+    window->activateWindow();
+    if (!QTest::qWaitFor([&watch] { return watch.activations > 0; }, 3000))
+        qWarning("window %s was not activated", qPrintable(window->objectName()));
     settle();
 }
 

@@ -83,12 +83,12 @@ struct Session
     int activations[5] = {0, 0, 0, 0, 0}; // runs of Form_Activate per window number
 
     // The walk of an ordinary run, each step through the real buttons.
-    void toForm2();                      // "AVANTI" on Form1
-    void calibrate(int scrollValue);     // the scroll bar moved by its arrow to the value
-    void toForm3();                      // "OK - continua" (after calibrating to 2 if needed)
-    void choose(int figure);             // "ELLISSE" (1) or "IPERBOLE" (2)
+    void toForm2();                  // "AVANTI" on Form1
+    void calibrate(int scrollValue); // the scroll bar moved by its arrow to the value
+    void toForm3();                  // "OK - continua" (after calibrating to 2 if needed)
+    void choose(int figure);         // "ELLISSE" (1) or "IPERBOLE" (2)
     void enter(const QString &a, const QString &b, const QString &c);
-    void toForm4();                      // "AVANTI" on Form3
+    void toForm4(); // "AVANTI" on Form3
 };
 
 namespace ui {

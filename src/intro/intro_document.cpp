@@ -1,6 +1,6 @@
-#include "app/intro_document.h"
+#include "intro/intro_document.h"
 
-#include "app/intro_text.h"
+#include "intro/intro_text.h"
 #include "runtime/form.h"
 
 #include <QFocusEvent>

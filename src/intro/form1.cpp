@@ -1,8 +1,8 @@
-#include "app/form1.h"
+#include "intro/form1.h"
 
 #include "app/borvane.h"
-#include "app/intro_document.h"
 #include "calibration/form2.h"
+#include "intro/intro_document.h"
 
 #include <QPushButton>
 

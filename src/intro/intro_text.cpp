@@ -1,4 +1,4 @@
-#include "app/intro_text.h"
+#include "intro/intro_text.h"
 
 #include <iterator>
 

@@ -1,0 +1,19 @@
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLocale>
+
+void setUpProcess()
+{
+    // The windows' fonts, where the originals are missing: the metric twins of
+    // fonts-liberation.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                                QStringLiteral("Liberation Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Courier New"), {QStringLiteral("Liberation Mono")});
+    // The program's locale is Italian, whatever the user's settings.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    // The program decides when it ends (End, or its last window closed).
+    QApplication::setQuitOnLastWindowClosed(false);
+}
