@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // What the benchmarks share: an offscreen screen of 1920 x 1080 when no platform is chosen,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long one redraw of the calibration window takes (the frame, the two axes and the 3600
 // points of the test circle) on a maximized window of a 1920 × 1080 screen, against the same
 // loop in plain doubles without Variants and without drawing, measured in the same run.

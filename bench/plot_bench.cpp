@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long one activation of the plot window takes (axes, colour advance and the whole
 // interior plot, on a 1920 × 1080 drawing surface), against the same loops in plain floats and
 // doubles without Variants and without drawing, measured in the same run; and how the resident

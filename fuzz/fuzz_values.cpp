@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes what a student's typing goes through and what the plots compute with: text to number
 // and back (ReadNumber, IsNumeric, TextToDouble, NumberToText and CStr), and the Variant
 // operations (arithmetic, comparison, Pow, Abs, CSng). Only the program's RuntimeError may

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the system packages Borvane needs (Debian or Ubuntu) when they are missing, then
 # configures and builds it. Sourced by run.sh and test.sh:
 #   borvane_setup BUILD_DIR [extra packages...] -- [extra CMake options...]

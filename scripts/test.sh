@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets everything up on a fresh Debian or Ubuntu machine, builds Borvane with warnings as
 # errors and runs the whole test suite, then the further stages in scripts/test.d.
 # Exits non-zero on any failure.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The calibration window: its layout, the ratio Incr that the scroll bar sets, the frame and
 // the test circle it draws, "OK - continua", and the ratio reaching the plot window.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The screen flow: single windows created on first reference, the navigation buttons, which
 // window is active, Form_Activate once per activation, End, and closing windows.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The introduction window: its explanatory document (the text, where each line lies, how it is
 // drawn), the window and its two controls, the tab order, and "AVANTI".
 

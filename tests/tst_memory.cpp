@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Memory over a long lesson: a thousand plots and a thousand calibration redraws, each through
 // the real widgets, leave the program holding no more memory than after the first ten.
 

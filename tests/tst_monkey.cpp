@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Whatever a student clicks, types or closes, in any order: a seeded random walk through the
 // real windows (every button, the scroll bar by its arrows, its track and its keys, the entry
 // boxes, the figure, switching between the open windows and closing them), with the program's

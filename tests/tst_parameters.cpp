@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The parameter window: its layout, the choice of the figure, and "AVANTI" reading and checking
 // a, b and c (messages, emptied red boxes, the limit on c, the missing figure, the colour index)
 // before the plot window is shown. Everything is typed, clicked and answered as a user would.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The plot window: the frame and axes, the colour cycle, the interior points of the ellipse
 // and the hyperbola, the base figure, the kept drawing, bad values that reach the plot, and
 // the window's layout.

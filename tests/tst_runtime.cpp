@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The layer the windows are written against: Variant arithmetic and comparisons, the counted
 // loop, runtime errors and how they are reported, number and text, the palette, and the
 // drawing surface.

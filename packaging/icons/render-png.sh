@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the launcher sizes of the icon from its SVG (needs rsvg-convert, Debian librsvg2-bin).
 # The PNGs are kept in the repository, so building and packaging need no SVG renderer.
 set -euo pipefail

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Stage of the test command: the whole test suite again (the random walk and the memory test
 # included), built with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of its
 # own. Any report fails the run: the build stops at the first error (-fno-sanitize-recover),

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # Stage of the test command: Borvane as a user gets it. Installs the build into a scratch
 # prefix (cmake --install) and checks the desktop files there, builds the Debian package

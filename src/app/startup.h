@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // What the program sets for the whole process, once, at start-up, before its first window:

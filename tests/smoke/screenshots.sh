@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Walks through the four windows of Borvane in a real X server with a window manager, as a
 # user would, and keeps a small picture of each, title bar included:
 #   tests/smoke/screenshots.sh PROGRAM OUT_DIR

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Smoke test of an installed Borvane in a real X server with a window manager:
 #   tests/smoke/smoke.sh PROGRAM [WORK_DIR]
 # starts PROGRAM, finds the introduction window "Form1", presses "AVANTI" with the X server's

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the smoke test and the screenshot walk: a real X server (Xvfb) with a window
 # manager (openbox) on a free display, and the few things a user does there, through the X
 # server itself (xdotool moves the server's pointer and clicks; import reads the screen).

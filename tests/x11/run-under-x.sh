@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one test program in a real X server with a window manager (Xvfb and openbox), where
 # windows are placed, maximized and activated by the window manager, as on a desktop.
 set -euo pipefail

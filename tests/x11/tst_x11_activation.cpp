@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Activation in a real X server with a window manager, where windows are maximized and
 // activated by the window manager a moment after they are shown, and a closing message box
 // gives its window a new activation: Form_Activate still runs exactly once per change of the
