@@ -13,10 +13,6 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     setUpProcess();
-    QApplication::setApplicationName(QStringLiteral("Borvane"));
-    QApplication::setOrganizationDomain(QStringLiteral("borvane.org"));
-    // Desktops match the windows to the launcher and its icon by this name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.borvane.Borvane"));
     QIcon icon = QIcon::fromTheme(QStringLiteral("org.borvane.Borvane"));
     if (icon.isNull())
         for (int size : {16, 32, 48, 64, 128, 256})

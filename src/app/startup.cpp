@@ -9,6 +9,11 @@
 
 void setUpProcess()
 {
+    QApplication::setApplicationName(QStringLiteral("Borvane"));
+    QApplication::setApplicationVersion(QStringLiteral(BORVANE_VERSION));
+    QApplication::setOrganizationDomain(QStringLiteral("borvane.org"));
+    // Desktops match the windows to the launcher and its icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.borvane.Borvane"));
     // The windows' fonts, where the originals are missing: the metric twins of
     // fonts-liberation.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),

@@ -4,7 +4,8 @@
 #pragma once
 
 // What the program sets for the whole process, once, at start-up, before its first window:
-// the substitutes of its fonts, its Italian locale, and that it ends by its own rule (End, or
-// the last window closed) rather than Qt's. Tests and benchmarks call it as the program does.
+// its name and version, the substitutes of its fonts, its Italian locale, and that it ends by
+// its own rule (End, or the last window closed) rather than Qt's. Tests and benchmarks call it
+// as the program does.
 
 void setUpProcess();
