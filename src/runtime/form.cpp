@@ -93,6 +93,9 @@ QScrollBar *Form::HScrollBar(const QString &name, Twips at, int min, int max, in
     bar->setPageStep(largeChange);
     // The right arrow key moves the thumb right, to larger values (Qt inverts it by default).
     bar->setInvertedControls(false);
+    // The value changes once a dragged thumb is let go, not at every step it passes; arrows,
+    // clicks in the track and keys change it at once.
+    bar->setTracking(false);
     bar->setFocusPolicy(Qt::StrongFocus);
     place(bar, at);
     return bar;

@@ -217,19 +217,24 @@ void key(QWidget *widget, int key)
 }
 
 namespace {
-QRect subControl(QScrollBar *bar, QStyle::SubControl which)
+QRect subControl(QScrollBar *bar, QStyle::SubControl which, int position)
 {
     QStyleOptionSlider option;
     option.initFrom(bar);
     option.orientation = bar->orientation();
     option.minimum = bar->minimum();
     option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
+    option.sliderPosition = position;
     option.sliderValue = bar->value();
     option.singleStep = bar->singleStep();
     option.pageStep = bar->pageStep();
     option.upsideDown = bar->invertedAppearance();
     return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, which, bar);
+}
+
+QRect subControl(QScrollBar *bar, QStyle::SubControl which)
+{
+    return subControl(bar, which, bar->sliderPosition());
 }
 } // namespace
 
@@ -250,6 +255,11 @@ void clickTrack(QScrollBar *bar, double fraction)
     const QRect groove = subControl(bar, QStyle::SC_ScrollBarGroove);
     const QPoint at(groove.left() + int(fraction * (groove.width() - 1)), groove.center().y());
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+QRect thumbAt(QScrollBar *bar, int value)
+{
+    return subControl(bar, QStyle::SC_ScrollBarSlider, value);
 }
 
 void switchTo(QWidget *window)

@@ -107,6 +107,8 @@ void clickRightArrow(QScrollBar *bar);
 void clickLeftArrow(QScrollBar *bar);
 // Clicks in the track at a fraction (0 to 1) of its length.
 void clickTrack(QScrollBar *bar, double fraction);
+// Where the thumb of a scroll bar lies when it stands at a value.
+QRect thumbAt(QScrollBar *bar, int value);
 // Makes a window the active one as the system does when the user clicks it.
 void switchTo(QWidget *window);
 // Lets queued events run.
