@@ -34,6 +34,13 @@ Form2::Form2(Borvane &app)
     red.setColor(QPalette::WindowText, QColor(FromBgr(0x0000FF)));
     Label1->setPalette(red);
     setTabOrder({HScroll1, Text1, Command1, Command2, Command3});
+    // What a screen reader says of the two controls that have no caption of their own.
+    HScroll1->setAccessibleName(QStringLiteral("Calibrazione dello schermo"));
+    HScroll1->setAccessibleDescription(
+        QStringLiteral("Spostare la barra fino a che la figura risulti una circonferenza"));
+    Text1->setAccessibleName(QStringLiteral("Rapporto tra altezza e larghezza"));
+    Text1->setAccessibleDescription(
+        QStringLiteral("Il rapporto scelto con la barra di calibrazione"));
 
     onClick(Command1, [this] { Command1_Click(); });
     onClick(Command3, [this] { Command3_Click(); });

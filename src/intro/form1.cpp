@@ -20,6 +20,10 @@ Form1::Form1(Borvane &app)
     // The button's upper edge overlaps the area's lower edge: the button lies on top, whole
     // and clickable.
     OLE1->lower();
+    OLE1->setAccessibleName(QStringLiteral("Documento introduttivo"));
+    OLE1->setAccessibleDescription(
+        QStringLiteral("Spiega il metodo del programma: i punti interni dell'ellisse e "
+                       "dell'iperbole ottenuti dai coseni di due angoli"));
     setTabOrder({OLE1, Command1});
 
     onClick(Command1, [this] { Command1_Click(); });

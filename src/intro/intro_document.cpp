@@ -6,6 +6,8 @@
 #include "intro/intro_text.h"
 #include "runtime/form.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -56,10 +58,71 @@ qreal onDevicePixel(qreal logical, qreal dpr)
     return std::round(logical * dpr) / dpr;
 }
 
+// The area as assistive tools see it: a read-only document whose text they can read, line by
+// line. Its name is the window's to give.
+class AccessibleIntroDocument : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit AccessibleIntroDocument(IntroDocument *area)
+        : QAccessibleWidget(area, QAccessible::Document), m_text(area->text())
+    {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        return state;
+    }
+
+    // The text, read only: no caret, no selection.
+    QString text(QAccessible::Text which) const override { return QAccessibleWidget::text(which); }
+    QString text(int start, int end) const override { return m_text.mid(start, end - start); }
+    int characterCount() const override { return int(m_text.size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    int selectionCount() const override { return 0; }
+    void selection(int, int *start, int *end) const override { *start = *end = 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *start, int *end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return QString();
+    }
+
+private:
+    QString m_text;
+};
+
+QAccessibleInterface *accessibleIntroDocument(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("IntroDocument"))
+        return new AccessibleIntroDocument(static_cast<IntroDocument *>(object));
+    return nullptr;
+}
+
 } // namespace
 
 IntroDocument::IntroDocument(QWidget *parent) : QWidget(parent), m_paragraphs(introParagraphs())
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(accessibleIntroDocument);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setFont(documentFont());
     // The area takes the keyboard focus (it is first in the window's tab order) and does
     // nothing with the keys.
@@ -100,6 +163,11 @@ IntroDocument::layout(const QStringList &paragraphs, const QFont &font, const QP
 std::vector<IntroDocument::Line> IntroDocument::lines() const
 {
     return layout(m_paragraphs, font(), *this);
+}
+
+QString IntroDocument::text() const
+{
+    return m_paragraphs.join(QLatin1Char('\n')).trimmed();
 }
 
 void IntroDocument::paintEvent(QPaintEvent *event)

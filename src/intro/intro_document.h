@@ -6,7 +6,7 @@
 // The document area of the introduction window. It shows the picture of the explanatory
 // document at the picture's own size from the area's top left corner, clipped at the area's
 // edges: the text set in Courier New 12 pt, black, left-aligned, one paragraph per line, on the
-// system window colour.
+// system window colour. Assistive tools see it as a read-only document and read its text.
 
 #include <QFont>
 #include <QRectF>
@@ -19,6 +19,8 @@ class QPaintDevice;
 
 class IntroDocument : public QWidget
 {
+    Q_OBJECT
+
 public:
     explicit IntroDocument(QWidget *parent = nullptr);
 
@@ -41,6 +43,9 @@ public:
 
     // The document as this area lays it out; the area paints exactly these lines.
     std::vector<Line> lines() const;
+    // The document's text as a reader reads it: its paragraphs, one a line, without the empty
+    // and blank lines before and after them.
+    QString text() const;
 
     // Whether the area shows that it has the keyboard focus: a thin frame in the highlight
     // colour, once the focus came to it from the keyboard.

@@ -54,6 +54,11 @@ Form3::Form3(Borvane &app)
     Label3 = Label(QStringLiteral("Label3"), QStringLiteral("Valore (b)"), {4200, 2160, 1455, 375});
     Label3->setFont(valueFont);
     setTabOrder({Text1, Text2, Text3, Command2, Command1, Option1, Option2});
+    // A screen reader names each box by the label beside it; the note on c describes its box.
+    labelFor(Label2, Text1);
+    labelFor(Label3, Text2);
+    labelFor(Label4, Text3);
+    Text3->setAccessibleDescription(Label5->text());
 
     onClick(Command1, [this] { Command1_Click(); });
     onClick(Command2, [this] { Command2_Click(); });

@@ -118,6 +118,14 @@ QRadioButton *Form::OptionButton(QGroupBox *frame, const QString &name, const QS
     return option;
 }
 
+void Form::labelFor(QLabel *label, QWidget *control)
+{
+    // The label is the control's buddy (tools see it as the control's label), and its text is
+    // written on the control as its name rather than left for Qt to look up.
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
+}
+
 void Form::setTabOrder(std::initializer_list<QWidget *> order)
 {
     QWidget *previous = nullptr;
@@ -130,6 +138,14 @@ void Form::setTabOrder(std::initializer_list<QWidget *> order)
 
 void Form::connectClicked(QAbstractButton *button, std::function<void()> handler)
 {
+    if (qobject_cast<QRadioButton *>(button)) {
+        // Once per change to chosen; not when the button is cleared (its neighbour was chosen).
+        connect(button, &QAbstractButton::toggled, this,
+                [handler = std::move(handler)](bool checked) {
+                    if (checked) handler();
+                });
+        return;
+    }
     connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
 }
 

@@ -86,6 +86,9 @@ protected:
     QGroupBox *Frame(const QString &name, const QString &caption, Twips at);
     QRadioButton *OptionButton(QGroupBox *frame, const QString &name, const QString &caption,
                                Twips at);
+    // What assistive tools (a screen reader, switch or voice control) call a control: the
+    // text of the label beside it, which then also names it as its label.
+    void labelFor(QLabel *label, QWidget *control);
     // Places any widget at its twip position in its parent.
     void place(QWidget *control, Twips at) const;
 
@@ -93,7 +96,9 @@ protected:
     // opens.
     void setTabOrder(std::initializer_list<QWidget *> order);
 
-    // Connects a button's click to a handler, through the program's error boundary.
+    // Connects a button's Click to a handler, through the program's error boundary. A command
+    // button's Click runs when it is pressed; an option button's whenever it becomes the chosen
+    // one, however that happens (mouse, keys, an assistive tool, the program), once per change.
     template <class Handler> void onClick(QAbstractButton *button, Handler handler);
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
