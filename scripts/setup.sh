@@ -48,6 +48,6 @@ borvane_setup() {
     echo "Configuring: ${build_dir#"$BORVANE_ROOT"/}"
     borvane_quietly cmake -S "$BORVANE_ROOT" -B "$build_dir" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release ${options[@]+"${options[@]}"}
-    echo "Building: ${build_dir#"$BORVANE_ROOT"/} (a few minutes the first time)"
+    echo "Building: ${build_dir#"$BORVANE_ROOT"/} (the first build takes a minute or more)"
     borvane_quietly cmake --build "$build_dir" --parallel "$(nproc)"
 }
