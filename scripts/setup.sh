@@ -2,13 +2,24 @@
 # SPDX-FileCopyrightText: 2026 The Borvane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the system packages Borvane needs (Debian or Ubuntu) when they are missing, then
-# configures and builds it. Sourced by run.sh and test.sh:
+# configures and builds it, saying in a line what each step does; the tools' own output shows
+# only when a step fails. Sourced by run.sh and test.sh:
 #   borvane_setup BUILD_DIR [extra packages...] -- [extra CMake options...]
 set -euo pipefail
 
 BORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BORVANE_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
                   fonts-liberation)
+
+# Runs a command with its output kept aside, and shows that output only when the command fails.
+borvane_quietly() {
+    local log status=0
+    log=$(mktemp)
+    "$@" >"$log" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || cat "$log" >&2
+    rm -f "$log"
+    return "$status"
+}
 
 borvane_install() {
     local missing=()
@@ -17,12 +28,13 @@ borvane_install() {
             missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
     echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
+    # A fresh machine's own updates may hold apt's lock for a while: wait for it.
+    borvane_quietly ${sudo[@]+"${sudo[@]}"} apt-get update -o DPkg::Lock::Timeout=600
+    borvane_quietly ${sudo[@]+"${sudo[@]}"} env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
 }
 
 borvane_setup() {
@@ -33,7 +45,9 @@ borvane_setup() {
     [ $# -gt 0 ] && shift
     options=("$@")
     borvane_install "${packages[@]}"
-    cmake -S "$BORVANE_ROOT" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        ${options[@]+"${options[@]}"}
-    cmake --build "$build_dir" --parallel "$(nproc)"
+    echo "Configuring: ${build_dir#"$BORVANE_ROOT"/}"
+    borvane_quietly cmake -S "$BORVANE_ROOT" -B "$build_dir" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release ${options[@]+"${options[@]}"}
+    echo "Building: ${build_dir#"$BORVANE_ROOT"/} (the first build takes a minute or more)"
+    borvane_quietly cmake --build "$build_dir" --parallel "$(nproc)"
 }

@@ -21,7 +21,8 @@ if ! clang++ -fsanitize=fuzzer "$probe/probe.cpp" -o "$probe/probe" 2>/dev/null;
 fi
 
 cmake -S "$BORVANE_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DBORVANE_FUZZ=ON -DBORVANE_WERROR=ON >/dev/null
+    -DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTING=ON -DBORVANE_FUZZ=ON -DBORVANE_WERROR=ON \
+    >/dev/null
 cmake --build "$build" --target fuzz_values --parallel "$(nproc)"
 built=$SECONDS
 

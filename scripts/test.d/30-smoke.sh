@@ -3,12 +3,13 @@
 # shellcheck shell=bash
 # Stage of the test command: Borvane as a user gets it. Installs the build into a scratch
 # prefix (cmake --install) and checks the desktop files there, builds the Debian package
-# and checks what it declares and holds, then runs the smoke test (tests/smoke/smoke.sh) on
-# the installed program in Xvfb with openbox.
+# and checks what it declares and holds and that lintian finds no error and no warning in
+# it, then runs the smoke test (tests/smoke/smoke.sh) on the installed program in Xvfb with
+# openbox.
 # With BORVANE_SMOKE_DPKG=1 (as root or with sudo) the package is installed with dpkg -i
 # instead and the smoke test starts "borvane" from the PATH. BORVANE_SMOKE_BUILD names another
 # build folder to use.
-borvane_install xvfb openbox x11-utils xdotool imagemagick dpkg-dev appstream
+borvane_install xvfb openbox x11-utils xdotool imagemagick dpkg-dev appstream lintian
 
 build="${BORVANE_SMOKE_BUILD:-$BORVANE_ROOT/build/test}" # the test command's own build
 [ -f "$build/CMakeCache.txt" ] ||
@@ -22,7 +23,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 id=org.borvane.Borvane
 expected=(bin/borvane "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
-          "share/icons/hicolor/scalable/apps/$id.svg")
+          "share/icons/hicolor/scalable/apps/$id.svg" share/man/man1/borvane.1.gz
+          share/doc/borvane/copyright share/doc/borvane/changelog.gz)
 for size in 16 24 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
@@ -45,6 +47,16 @@ listing=$(dpkg-deb -c "$deb")
 for file in "${expected[@]}"; do
     [[ $listing == *"./usr/$file"* ]] || { echo "FAIL: the package lacks /usr/$file"; exit 1; }
 done
+version=$(dpkg-deb -f "$deb" Version)
+grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$id.metainfo.xml" ||
+    { echo "FAIL: the AppStream file has no release $version, the package's version"; exit 1; }
+# Debian's own checks of the package (its files, copyright, changelog, manual page, desktop
+# and AppStream files): any error or warning fails the stage, and overrides are ignored.
+if ! lintian --fail-on error,warning --no-override --display-info "$deb"; then
+    echo "FAIL: lintian finds errors or warnings in $(basename "$deb") (listed above)"
+    exit 1
+fi
+echo "lintian $(lintian --print-version): no errors, no warnings"
 
 if [ "${BORVANE_SMOKE_DPKG:-0}" = 1 ]; then
     sudo=""
