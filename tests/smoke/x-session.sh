@@ -16,29 +16,24 @@ fail() {
 }
 
 x_start() {
-    local display xvfb _
-    # A display is free when it has no socket and no lock; when another server takes it in
-    # the meantime, this one exits and the next display is tried. -noreset: without it the
-    # server resets when its last client (here xdpyinfo) leaves, and for that moment refuses
+    local numbers display="" _
+    # The server picks a free display itself and writes its number once it takes clients
+    # (-displayfd), so two runs started at the same moment never share a display. -noreset:
+    # without it the server resets when its last client leaves, and for that moment refuses
     # the next one (openbox, about one start in ten).
-    for display in $(seq 90 140); do
-        [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
-        Xvfb ":$display" -screen 0 "${X_SCREEN_WIDTH}x${X_SCREEN_HEIGHT}x24" -nolisten tcp -noreset \
-            >/dev/null 2>&1 &
-        xvfb=$!
-        for _ in $(seq 100); do
-            kill -0 "$xvfb" 2>/dev/null || break
-            DISPLAY=":$display" xdpyinfo >/dev/null 2>&1 && break
-            sleep 0.1
-        done
-        if kill -0 "$xvfb" 2>/dev/null && DISPLAY=":$display" xdpyinfo >/dev/null 2>&1; then
-            x_pids+=("$xvfb")
-            export DISPLAY=":$display"
-            break
-        fi
-        kill "$xvfb" 2>/dev/null || true
+    numbers=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "${X_SCREEN_WIDTH}x${X_SCREEN_HEIGHT}x24" -nolisten tcp -noreset \
+        3>"$numbers" >/dev/null 2>&1 &
+    x_pids+=($!)
+    for _ in $(seq 100); do
+        display=$(head -n 1 "$numbers")
+        [ -n "$display" ] && break
+        kill -0 "${x_pids[0]}" 2>/dev/null || break
+        sleep 0.1
     done
-    [ "${#x_pids[@]}" -gt 0 ] || fail "no X server could be started"
+    rm -f "$numbers"
+    [ -n "$display" ] || fail "no X server could be started"
+    export DISPLAY=":$display"
     openbox --sm-disable >/dev/null 2>&1 &
     x_pids+=($!)
     # The window manager is up when it announces itself on the root window.
