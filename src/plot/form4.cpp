@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -85,6 +86,15 @@ Form4::Form4(Borvane &app)
                         QKeySequence::Copy, &Form4::mnuCopia_Click);
     mnuStampa = menuItem(QStringLiteral("mnuStampa"), QStringLiteral("Stampa…"),
                          QKeySequence::Print, &Form4::mnuStampa_Click);
+    // The keyboard's ways to the context menu, at the button that has the focus.
+    for (const QKeySequence &key :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto *shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            QWidget *at = focusWidget() ? focusWidget() : this;
+            showMenu(at->mapToGlobal(at->rect().center()));
+        });
+    }
 }
 
 void Form4::Form_Activate()
@@ -348,12 +358,18 @@ QString Form4::defaultFileName() const
 
 void Form4::contextMenuEvent(QContextMenuEvent *event)
 {
+    showMenu(event->globalPos());
+}
+
+void Form4::showMenu(const QPoint &at)
+{
     QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuImmagine"));
     menu.addAction(mnuSalva);
     menu.addAction(mnuCopia);
     menu.addSeparator();
     menu.addAction(mnuStampa);
-    menu.exec(event->globalPos());
+    menu.exec(at);
 }
 
 void Form4::mnuSalva_Click()

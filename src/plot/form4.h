@@ -64,6 +64,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void showMenu(const QPoint &at);
     void SCALA(const Variant &incr);
     void ASSI();
     void PUNTIELLISSE();

@@ -29,8 +29,8 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// Why a file could not be written, in the user's words.
-QString reason(const QString &fileName, const QFileDevice &file)
+// Why a file could not be opened for writing, in the user's words.
+QString whyNotOpened(const QString &fileName)
 {
     const QFileInfo target(fileName);
     const QFileInfo folder(target.absolutePath());
@@ -41,9 +41,14 @@ QString reason(const QString &fileName, const QFileDevice &file)
     if (target.isDir()) return QStringLiteral("esiste già una cartella con questo nome");
     if (target.exists() && !target.isWritable())
         return QStringLiteral("il file esistente è protetto dalla scrittura");
-    if (!folder.isWritable())
-        return QStringLiteral("non si ha il permesso di scrivere nella cartella «%1»")
-            .arg(shown(folder.absoluteFilePath()));
+    // The picture is written beside the target first: the folder refused a new file.
+    return QStringLiteral("non si ha il permesso di scrivere nella cartella «%1»")
+        .arg(shown(folder.absoluteFilePath()));
+}
+
+// Why a file opened for writing could not be written whole.
+QString whyNotWritten(const QFileDevice &file)
+{
     return QStringLiteral("la scrittura non è riuscita (il disco potrebbe essere pieno: %1)")
         .arg(file.errorString());
 }
@@ -173,10 +178,13 @@ QString Picture::save(const QString &fileName) const
     const std::optional<Format> format = formatOf(fileName);
     if (!format) return formatRefusal(fileName);
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) return notSaved(fileName, reason(fileName, file));
+    if (!file.open(QIODevice::WriteOnly)) return notSaved(fileName, whyNotOpened(fileName));
     // Until commit() the picture goes to a temporary file beside the target; anything short of
-    // a complete write leaves the target as it was, and the temporary file is removed.
-    if (!write(*format, file) || !file.commit()) return notSaved(fileName, reason(fileName, file));
+    // a complete write leaves the target as it was, and the temporary file is removed. The
+    // buffered bytes are written out before the commit: Qt 6.4's commit() lets a failure of that
+    // last write (a full disk) pass and puts the short file in place of the target.
+    if (!write(*format, file) || !file.flush() || !file.commit())
+        return notSaved(fileName, whyNotWritten(file));
     return QString();
 }
 

@@ -55,7 +55,7 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         QImage image(grown, QImage::Format_RGB32);
         image.setDevicePixelRatio(devicePixelRatio);
         image.fill(m_back);
-        if (!m_image.isNull()) {
+        if (!m_image.isNull() && !m_blank) {
             QPainter painter(&image);
             painter.drawImage(QPointF(0, 0), m_image);
         }
@@ -254,10 +254,12 @@ void Surface::cls()
     m_pixels = nullptr;
     m_image.fill(m_back);
     changed();
+    m_blank = true;
 }
 
 void Surface::changed()
 {
+    m_blank = false;
     if (m_dirty) return;
     m_dirty = true;
     if (m_changed) m_changed();
