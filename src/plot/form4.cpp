@@ -272,15 +272,23 @@ void Form4::Command3_Click()
 void Form4::remember(Drawn::Kind kind, int figure)
 {
     if (m_drawingAgain) return;
-    Drawn drawn{
-        kind, std::uint8_t(figure), PlotColour(app.form3()), surface().size(), m_incr, Va, Vb, Vc};
+    Drawn drawn{kind,
+                std::uint8_t(figure),
+                PlotColour(app.form3()),
+                surface().size(),
+                surface().deviceSize(),
+                m_incr,
+                Va,
+                Vb,
+                Vc};
     if (kind == Drawn::Axes) drawn.a = drawn.b = drawn.c = Variant();
     if (kind == Drawn::Base) drawn.c = Variant();
     if (kind != Drawn::Interior) drawn.colour = 0;
     std::erase_if(m_drawn, [&drawn](const Drawn &earlier) {
         return earlier.kind == drawn.kind && earlier.figure == drawn.figure &&
-               earlier.area == drawn.area && same(earlier.incr, drawn.incr) &&
-               same(earlier.a, drawn.a) && same(earlier.b, drawn.b) && same(earlier.c, drawn.c);
+               earlier.area == drawn.area && earlier.reach == drawn.reach &&
+               same(earlier.incr, drawn.incr) && same(earlier.a, drawn.a) &&
+               same(earlier.b, drawn.b) && same(earlier.c, drawn.c);
     });
     m_drawn.push_back(std::move(drawn));
 }
@@ -316,6 +324,7 @@ void Form4::drawAgain(Surface &target)
     drawingOn(target, [&] {
         for (const Drawn &drawn : m_drawn) {
             target.resize(drawn.area, target.devicePixelRatio(), target.logicalDpi());
+            target.limitTo(drawn.reach);
             try {
                 P1 = SingleQuotient(3.1415927f, 180.0f);
                 Va = Variant(drawn.a);

@@ -84,6 +84,7 @@ private:
         std::uint8_t figure; // 1 the ellipse, 2 the hyperbola
         QRgb colour;         // of an interior plot
         QSize area;          // the drawing area the scale was set over
+        QSize reach;         // the device pixels the window's image had
         Variant incr;        // the ratio the scale was set from
         Variant a, b, c;     // Va, Vb, Vc
     };

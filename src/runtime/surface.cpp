@@ -21,8 +21,9 @@ Surface::Surface(QPainter &painter, QSize pictureSize, qreal devicePixelRatio, q
     const QSize picture = pictureSize.expandedTo(QSize(1, 1));
     // The picture's pixels, at the ratio of the image it stands for: a dot there is skipped
     // or drawn as it would be on that image.
-    m_deviceWidth = int(std::ceil(picture.width() * m_dpr));
-    m_deviceHeight = int(std::ceil(picture.height() * m_dpr));
+    m_devicePixels =
+        QSize(int(std::ceil(picture.width() * m_dpr)), int(std::ceil(picture.height() * m_dpr)));
+    updateBounds();
     painter.save();
     painter.setClipRect(QRectF(QPointF(0, 0), QSizeF(picture)), Qt::IntersectClip);
     resize(picture, m_dpr, logicalDpi);
@@ -63,8 +64,8 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         m_dpr = devicePixelRatio;
         m_pixels = nullptr;
         m_stride = m_image.bytesPerLine();
-        m_deviceWidth = m_image.width();
-        m_deviceHeight = m_image.height();
+        m_devicePixels = m_image.size();
+        updateBounds();
     }
     updateMapping();
 }
@@ -161,6 +162,24 @@ void Surface::setDrawWidth(int width)
     updateMapping();
 }
 
+void Surface::limitTo(QSize devicePixels)
+{
+    m_limit = devicePixels;
+    updateBounds();
+}
+
+void Surface::updateBounds()
+{
+    const QSize reached = m_limit.isValid() ? m_devicePixels.boundedTo(m_limit) : m_devicePixels;
+    m_deviceWidth = reached.width();
+    m_deviceHeight = reached.height();
+}
+
+bool Surface::limited() const
+{
+    return m_deviceWidth < m_devicePixels.width() || m_deviceHeight < m_devicePixels.height();
+}
+
 QPointF Surface::toPixels(float x, float y) const
 {
     return QPointF(x * m_unitToDeviceX / m_dpr, y * m_unitToDeviceY / m_dpr);
@@ -221,6 +240,9 @@ void Surface::paintLine(QPainter &painter, float x1, float y1, float x2, float y
     auto device = [](double v) { return std::clamp(v, -limit, limit); };
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(QColor(m_fore), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
+    if (limited())
+        painter.setClipRect(QRectF(0, 0, m_deviceWidth / m_dpr, m_deviceHeight / m_dpr),
+                            Qt::IntersectClip);
     // The painter works in logical pixels (on an image with the device pixel ratio).
     painter.drawLine(
         QPointF(device(x1 * m_unitToDeviceX / m_dpr), device(y1 * m_unitToDeviceY / m_dpr)),
@@ -232,7 +254,9 @@ void Surface::line(float x1, float y1, float x2, float y2)
     if (m_observer) m_observer->line(x1, y1, x2, y2, m_fore, m_drawWidth);
     if (m_painter) {
         flush();
+        m_painter->save();
         paintLine(*m_painter, x1, y1, x2, y2);
+        m_painter->restore();
         return;
     }
     m_pixels = nullptr;

@@ -107,6 +107,11 @@ public:
     // Where a point in the current scale falls, in logical pixels of the client area.
     QPointF toPixels(float x, float y) const;
 
+    // The device pixels that drawing reaches: the image's (or the picture's).
+    QSize deviceSize() const { return QSize(m_deviceWidth, m_deviceHeight); }
+    // Drawing again what a smaller image held: nothing reaches beyond these device pixels.
+    void limitTo(QSize devicePixels);
+
     void setObserver(SurfaceObserver *observer) { m_observer = observer; }
     // Called once when something is drawn after the last markShown().
     void setChangeHandler(std::function<void()> handler) { m_changed = std::move(handler); }
@@ -120,12 +125,16 @@ private:
     double unitsPerPixelX() const;
     double unitsPerPixelY() const;
     void updateMapping();
+    void updateBounds();
+    bool limited() const;
 
     QImage m_image;
     mutable uchar *m_pixels = nullptr; // the image's pixels, for dots; taken when first needed
     qsizetype m_stride = 0;
-    int m_deviceWidth = 0;
+    int m_deviceWidth = 0; // the device pixels drawing reaches
     int m_deviceHeight = 0;
+    QSize m_devicePixels; // those of the image or picture
+    QSize m_limit;        // and of the image drawn again, if smaller
     QSize m_size;
     qreal m_dpr = 1.0;
     qreal m_dpi = 96.0;
