@@ -278,13 +278,12 @@ void Surface::cls()
     m_pixels = nullptr;
     m_image.fill(m_back);
     changed();
-    m_blank = true;
 }
 
 void Surface::changed()
 {
-    m_blank = false;
     if (m_dirty) return;
+    m_blank = false;
     m_dirty = true;
     if (m_changed) m_changed();
 }

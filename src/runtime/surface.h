@@ -150,7 +150,7 @@ private:
     SurfaceObserver *m_observer = nullptr;
     std::function<void()> m_changed;
     bool m_dirty = false;
-    bool m_blank = true; // nothing drawn since the surface was made or cleared
+    bool m_blank = true; // nothing drawn since the surface was made
 
     // Through a painter: the dots of one colour not yet drawn, each once (a plot lands on the
     // same place many times; only its last dot there would show).
