@@ -57,8 +57,6 @@ public:
     void drawAgain(Surface &target);
     // The name offered when saving: the figure of the last plot ("borvane-ellisse.png").
     QString defaultFileName() const;
-    // How many drawings the record holds (identical ones are kept once).
-    std::size_t recordedDrawings() const { return m_drawn.size(); }
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
