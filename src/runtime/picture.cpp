@@ -5,6 +5,7 @@
 
 #include "runtime/surface.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -177,13 +178,19 @@ QString Picture::save(const QString &fileName) const
 {
     const std::optional<Format> format = formatOf(fileName);
     if (!format) return formatRefusal(fileName);
+    // The file is made in memory first: the encoders never meet a failing disk (Qt 6.4's PNG
+    // writer leaks a row when its device fails), and a failure is the file's alone.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!write(*format, encoded))
+        return notSaved(fileName, QStringLiteral("non è stato possibile comporla"));
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) return notSaved(fileName, whyNotOpened(fileName));
-    // Until commit() the picture goes to a temporary file beside the target; anything short of
-    // a complete write leaves the target as it was, and the temporary file is removed. The
-    // buffered bytes are written out before the commit: Qt 6.4's commit() lets a failure of that
-    // last write (a full disk) pass and puts the short file in place of the target.
-    if (!write(*format, file) || !file.flush() || !file.commit())
+    // Until commit() the bytes go to a temporary file beside the target; anything short of a
+    // complete write leaves the target as it was, and the temporary file is removed. They are
+    // flushed before the commit: Qt 6.4's commit() lets a failure of that last write (a full
+    // disk) pass and puts the short file in place of the target.
+    if (file.write(encoded.data()) != encoded.size() || !file.flush() || !file.commit())
         return notSaved(fileName, whyNotWritten(file));
     return QString();
 }
