@@ -81,6 +81,10 @@ public:
     void showOffScreen(QSize area);
 
 protected:
+    // Runs `steps` with every drawing call going to `target` instead of the window's surface,
+    // which stays as it is.
+    template <class Steps> void drawingOn(Surface &target, Steps &&steps);
+
     // Controls, created in the caller's order at their twip positions in the container
     // (the window, or a frame). Each gets its name, so it can be found by it.
     QPushButton *CommandButton(const QString &name, const QString &caption, Twips at);
@@ -97,10 +101,6 @@ protected:
     // The tab order, by tab index; the first control takes the focus when the window first
     // opens.
     void setTabOrder(std::initializer_list<QWidget *> order);
-
-    // Runs `steps` with every drawing call going to `target` instead of the window's surface,
-    // which stays as it is.
-    template <class Steps> void drawingOn(Surface &target, Steps &&steps);
 
     // Connects a button's click to a handler, through the program's error boundary.
     template <class Handler> void onClick(QAbstractButton *button, Handler handler);
