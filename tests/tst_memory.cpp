@@ -66,6 +66,8 @@ void MemoryTest::residentMemoryStaysFlat_data()
     QTest::addColumn<QString>("action");
     QTest::newRow("plots: switching from Form3 to Form4") << QStringLiteral("switch");
     QTest::newRow("plots: RIPRENDI and AVANTI") << QStringLiteral("riprendi");
+    // Each plot different: the plot window's record of what it shows grows by one plot each.
+    QTest::newRow("plots: RIPRENDI, a new a, AVANTI") << QStringLiteral("new values");
     QTest::newRow("calibration redraws: scroll bar arrows") << QStringLiteral("scroll");
 }
 
@@ -86,6 +88,7 @@ void MemoryTest::residentMemoryStaysFlat()
     Form4 &form4 = s.app.form4();
     QScrollBar *bar = form2.HScroll1;
     int redraws = 0;
+    int plots = 0;
     bool rightwards = true;
     QObject::connect(bar, &QScrollBar::valueChanged, bar, [&redraws] { ++redraws; });
     if (action == QLatin1String("scroll")) ui::switchTo(&form2);
@@ -95,9 +98,11 @@ void MemoryTest::residentMemoryStaysFlat()
         if (action == QLatin1String("switch")) {
             ui::switchTo(&form3);
             ui::switchTo(&form4);
-        } else if (action == QLatin1String("riprendi")) {
+        } else if (action == QLatin1String("riprendi") || action == QLatin1String("new values")) {
             ui::click(form4.Command1);
             ui::settle(); // Form3 comes up before the user presses its button
+            if (action == QLatin1String("new values"))
+                ui::type(form3.Text1, QString::number(++plots + 1000));
             ui::click(form3.Command2);
         } else {
             // To the right end and back, one arrow click at a time.

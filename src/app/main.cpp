@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "app/borvane.h"
+#include "app/command_line.h"
 #include "app/startup.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char *argv[])
 {
+    if (IsCommandLine(argc, argv)) return RunCommandLine(argc, argv);
     QApplication application(argc, argv);
     setUpProcess();
     QIcon icon = QIcon::fromTheme(QStringLiteral("org.borvane.Borvane"));

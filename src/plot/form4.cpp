@@ -8,7 +8,46 @@
 #include "parameters/form3.h"
 #include "runtime/palette.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+
+// Qt's file dialog keeps its folder history in the user's settings when it closes; this program
+// keeps nothing between runs, so for this process those settings live in a folder of their own,
+// removed when the program ends.
+void keepNoDialogHistory()
+{
+    static QTemporaryDir nowhere;
+    static const bool redirected = [] {
+        if (!nowhere.isValid()) return false;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere.path());
+        return true;
+    }();
+    Q_UNUSED(redirected);
+}
+
+// The same value: the same kind and the same number or text.
+bool same(const Variant &a, const Variant &b)
+{
+    if (a.kind() != b.kind()) return false;
+    return a.isText() ? a.text() == b.text() : a.number() == b.number();
+}
+
+} // namespace
 
 Form4::Form4(Borvane &app)
     : Form(app.program(), QStringLiteral("Form4"), QSize(10605, 6780), State::Maximized), app(app)
@@ -27,6 +66,35 @@ Form4::Form4(Borvane &app)
     onClick(Command2, [this] { Command2_Click(); });
     onClick(Command3, [this] { Command3_Click(); });
     onClick(Command4, [this] { Command4_Click(); });
+
+    // The context menu of the drawing area (right button, the Menu key, Shift+F10) and its
+    // standard shortcuts; the window's buttons and layout stay as they are.
+    auto menuItem = [this](const QString &name, const QString &text, QKeySequence::StandardKey key,
+                           void (Form4::*handler)()) {
+        auto *action = new QAction(text, this);
+        action->setObjectName(name);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this,
+                [this, handler] { program().handle([this, handler] { (this->*handler)(); }); });
+        addAction(action);
+        return action;
+    };
+    mnuSalva = menuItem(QStringLiteral("mnuSalva"), QStringLiteral("Salva immagine…"),
+                        QKeySequence::Save, &Form4::mnuSalva_Click);
+    mnuCopia = menuItem(QStringLiteral("mnuCopia"), QStringLiteral("Copia immagine"),
+                        QKeySequence::Copy, &Form4::mnuCopia_Click);
+    mnuStampa = menuItem(QStringLiteral("mnuStampa"), QStringLiteral("Stampa…"),
+                         QKeySequence::Print, &Form4::mnuStampa_Click);
+    // The keyboard's ways to the context menu, at the button that has the focus.
+    for (const QKeySequence &key :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto *shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            QWidget *at = focusWidget() ? focusWidget() : this;
+            showMenu(at->mapToGlobal(at->rect().center()));
+        });
+    }
 }
 
 void Form4::Form_Activate()
@@ -35,15 +103,29 @@ void Form4::Form_Activate()
     Va = app.form3().VALa;
     Vb = app.form3().VALb;
     Vc = app.form3().VALc;
+    SCALA(app.form2().Incr);
+    ASSI();
+    remember(Drawn::Axes, 0);
+    CALCOLA();
+}
+
+// The frame of an activation: a user scale 200 wide and 200 × the ratio high over the drawing
+// area, the pen 2 pixels wide, the plot origin 10 right of the middle.
+void Form4::SCALA(const Variant &incr)
+{
+    m_incr = incr;
     setScaleMode(Surface::Centimetres);
     setDrawWidth(2);
     setScaleWidth(200);
-    setScaleHeight(CSng(Variant(ScaleWidth()) * app.form2().Incr));
+    setScaleHeight(CSng(Variant(ScaleWidth()) * incr));
     CX = CSng(ScaleWidth() / 2.0 + 10);
     CY = CSng(ScaleHeight() / 2.0);
+}
+
+void Form4::ASSI()
+{
     Line(CSng(CX), 0, CSng(CX), ScaleHeight());
     Line(0, CSng(CY), ScaleWidth(), CSng(CY));
-    CALCOLA();
 }
 
 void Form4::CALCOLA()
@@ -52,14 +134,21 @@ void Form4::CALCOLA()
     Va = app.form3().VALa;
     Vb = app.form3().VALb;
     Vc = app.form3().VALc;
-    if (app.form3().Opt == 1) PUNTIELLISSE();
-    if (app.form3().Opt == 2) PUNTIIPERBOLE();
+    if (app.form3().Opt == 1) {
+        remember(Drawn::Interior, 1);
+        PUNTIELLISSE();
+    }
+    if (app.form3().Opt == 2) {
+        remember(Drawn::Interior, 2);
+        PUNTIIPERBOLE();
+    }
 }
 
 // The colour index goes on growing with every activation that does not come through
 // "AVANTI"; past 15 the plots start the palette again (16 is 0, 17 is 1, ...) rather than stop.
-QRgb Form4::PlotColour(const Form3 &form3)
+QRgb Form4::PlotColour(const Form3 &form3) const
 {
+    if (m_drawingAgain) return m_colourAgain;
     const int index = form3.Miocolor.value();
     return QBColor((index % 16 + 16) % 16);
 }
@@ -117,34 +206,47 @@ void Form4::PUNTIIPERBOLE()
 
 void Form4::Command4_Click()
 {
-    Variant t, ct, st, x, y;
     if (app.form3().Opt == 1) {
-        ForNext(t, 0, 360, 5, [&] {
-            ct = Cos(t * P1);
-            st = Sin(t * P1);
-            setDrawWidth(4);
-            x = Va * ct;
-            y = Vb * st;
-            const float px = CSng(CX + x);
-            const float py = CSng(CY + y);
-            PSet(px, py);
-        });
+        remember(Drawn::Base, 1);
+        BASEELLISSE();
     }
     if (app.form3().Opt == 2) {
-        ForNext(t, 0, 360, 5, [&] {
-            ct = Cos(t * P1);
-            st = Sin(t * P1);
-            if (ct < 0) return;
-            setDrawWidth(4);
-            x = Va / ct;
-            y = (Vb * st) / ct;
-            if (Abs(x) > CX) return;
-            if (Abs(y) > CY) return;
-            const float px = CSng(CX + x);
-            const float py = CSng(CY + y);
-            PSet(px, py);
-        });
+        remember(Drawn::Base, 2);
+        BASEIPERBOLE();
     }
+}
+
+void Form4::BASEELLISSE()
+{
+    Variant t, ct, st, x, y;
+    ForNext(t, 0, 360, 5, [&] {
+        ct = Cos(t * P1);
+        st = Sin(t * P1);
+        setDrawWidth(4);
+        x = Va * ct;
+        y = Vb * st;
+        const float px = CSng(CX + x);
+        const float py = CSng(CY + y);
+        PSet(px, py);
+    });
+}
+
+void Form4::BASEIPERBOLE()
+{
+    Variant t, ct, st, x, y;
+    ForNext(t, 0, 360, 5, [&] {
+        ct = Cos(t * P1);
+        st = Sin(t * P1);
+        if (ct < 0) return;
+        setDrawWidth(4);
+        x = Va / ct;
+        y = (Vb * st) / ct;
+        if (Abs(x) > CX) return;
+        if (Abs(y) > CY) return;
+        const float px = CSng(CX + x);
+        const float py = CSng(CY + y);
+        PSet(px, py);
+    });
 }
 
 void Form4::Command1_Click()
@@ -155,10 +257,182 @@ void Form4::Command1_Click()
 void Form4::Command2_Click()
 {
     Cls();
+    m_drawn.clear(); // nothing left to draw again
     app.form3().Show();
 }
 
 void Form4::Command3_Click()
 {
     End();
+}
+
+// The record of what the window shows: each drawing with its inputs, in the order drawn. A
+// drawing identical to an earlier one (in all but an interior plot's colour) covers it entirely,
+// so the earlier one goes: a thousand plots of the same figure cost one record.
+void Form4::remember(Drawn::Kind kind, int figure)
+{
+    if (m_drawingAgain) return;
+    Drawn drawn{kind,
+                std::uint8_t(figure),
+                PlotColour(app.form3()),
+                surface().size(),
+                surface().deviceSize(),
+                m_incr,
+                Va,
+                Vb,
+                Vc};
+    if (kind == Drawn::Axes) drawn.a = drawn.b = drawn.c = Variant();
+    if (kind == Drawn::Base) drawn.c = Variant();
+    if (kind != Drawn::Interior) drawn.colour = 0;
+    std::erase_if(m_drawn, [&drawn](const Drawn &earlier) {
+        return earlier.kind == drawn.kind && earlier.figure == drawn.figure &&
+               earlier.area == drawn.area && earlier.reach == drawn.reach &&
+               same(earlier.incr, drawn.incr) && same(earlier.a, drawn.a) &&
+               same(earlier.b, drawn.b) && same(earlier.c, drawn.c);
+    });
+    m_drawn.push_back(std::move(drawn));
+}
+
+// GCC cannot follow a Variant's kind through its union when the values are put back, and warns
+// of a text it never reads.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+void Form4::drawAgain(Surface &target)
+{
+    // The procedures work on the window's own values: they are put back afterwards.
+    struct Kept
+    {
+        Form4 &form;
+        Variant P1, CX, CY, Va, Vb, Vc, incr;
+        Integer A2;
+        ~Kept()
+        {
+            form.P1 = std::move(P1);
+            form.CX = std::move(CX);
+            form.CY = std::move(CY);
+            form.Va = std::move(Va);
+            form.Vb = std::move(Vb);
+            form.Vc = std::move(Vc);
+            form.m_incr = std::move(incr);
+            form.A2 = A2;
+            form.m_drawingAgain = false;
+        }
+    } kept{*this, P1, CX, CY, Va, Vb, Vc, m_incr, A2};
+    m_drawingAgain = true;
+    drawingOn(target, [&] {
+        for (const Drawn &drawn : m_drawn) {
+            target.resize(drawn.area, target.devicePixelRatio(), target.logicalDpi());
+            target.limitTo(drawn.reach);
+            try {
+                P1 = SingleQuotient(3.1415927f, 180.0f);
+                Va = Variant(drawn.a);
+                Vb = Variant(drawn.b);
+                Vc = Variant(drawn.c);
+                m_colourAgain = drawn.colour;
+                SCALA(drawn.incr);
+                if (drawn.kind == Drawn::Axes)
+                    ASSI();
+                else if (drawn.kind == Drawn::Interior)
+                    drawn.figure == 1 ? PUNTIELLISSE() : PUNTIIPERBOLE();
+                else
+                    drawn.figure == 1 ? BASEELLISSE() : BASEIPERBOLE();
+            } catch (const RuntimeError &) {
+                // The error was reported when the window drew it; the drawing stopped there.
+            }
+        }
+    });
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+Picture Form4::picture()
+{
+    const Surface &shown = surface();
+    return Picture(shown.size(), shown.devicePixelRatio(), shown.logicalDpi(), shown.backColor(),
+                   shown.foreColor(), [this](Surface &target) { drawAgain(target); });
+}
+
+QString Form4::defaultFileName() const
+{
+    for (auto drawn = m_drawn.rbegin(); drawn != m_drawn.rend(); ++drawn) {
+        if (drawn->kind == Drawn::Interior)
+            return drawn->figure == 1 ? QStringLiteral("borvane-ellisse.png")
+                                      : QStringLiteral("borvane-iperbole.png");
+    }
+    return QStringLiteral("borvane.png");
+}
+
+void Form4::contextMenuEvent(QContextMenuEvent *event)
+{
+    showMenu(event->globalPos());
+}
+
+void Form4::showMenu(const QPoint &at)
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuImmagine"));
+    menu.addAction(mnuSalva);
+    menu.addAction(mnuCopia);
+    menu.addSeparator();
+    menu.addAction(mnuStampa);
+    menu.exec(at);
+}
+
+void Form4::mnuSalva_Click()
+{
+    // Qt's own dialog, the same everywhere; it starts where pictures are kept and remembers
+    // nothing once closed.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    keepNoDialogHistory();
+    QFileDialog dialog(this, QStringLiteral("Salva immagine"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters{QStringLiteral("Immagine PNG (*.png)"),
+                              QStringLiteral("Disegno SVG (*.svg)"),
+                              QStringLiteral("Documento PDF (*.pdf)")};
+    const QStringList suffixes{QStringLiteral("png"), QStringLiteral("svg"), QStringLiteral("pdf")};
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(suffixes[0]);
+    dialog.setDirectory(folder);
+    dialog.selectFile(defaultFileName());
+    // Another filter gives the name its extension; the format follows the extension.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, &filters, &suffixes](const QString &filter) {
+                const auto index = filters.indexOf(filter);
+                if (index < 0) return;
+                dialog.setDefaultSuffix(suffixes[index]);
+                const QStringList chosen = dialog.selectedFiles();
+                if (chosen.isEmpty()) return;
+                const QFileInfo file(chosen.first());
+                if (file.isDir()) return;
+                dialog.selectFile(file.completeBaseName() + QLatin1Char('.') + suffixes[index]);
+            });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString error = picture().save(dialog.selectedFiles().first());
+    if (!error.isEmpty()) MsgBox(error);
+}
+
+void Form4::mnuCopia_Click()
+{
+    QGuiApplication::clipboard()->setImage(picture().image());
+}
+
+void Form4::mnuStampa_Click()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Borvane"));
+    printer.setPageOrientation(surface().size().width() >= surface().size().height()
+                                   ? QPageLayout::Landscape
+                                   : QPageLayout::Portrait);
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("printDialog"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!picture().print(printer))
+        MsgBox(QStringLiteral("La stampa non è riuscita: la stampante non risponde."));
 }

@@ -4,12 +4,19 @@
 #pragma once
 
 // The plot window: the axes, the interior points of the ellipse or the hyperbola in the next
-// colour of the palette, and on request the figure itself with a thick pen.
+// colour of the palette, and on request the figure itself with a thick pen. Its context menu
+// saves, copies and prints what it shows, which it keeps a short record of so as to draw it
+// again on any device.
 
 #include "runtime/form.h"
+#include "runtime/picture.h"
+
+#include <cstdint>
+#include <vector>
 
 class Borvane;
 class Form3;
+class QAction;
 
 class Form4 : public Form
 {
@@ -28,6 +35,9 @@ public:
     QPushButton *Command1; // "RIPRENDI"
     QPushButton *Command2; // "Cancella e riprendi"
     QPushButton *Command3; // "ESCI"
+    QAction *mnuSalva;     // "Salva immagine…" (context menu; the standard shortcut to save)
+    QAction *mnuCopia;     // "Copia immagine"
+    QAction *mnuStampa;    // "Stampa…"
 
     void CALCOLA();
     void Command1_Click();
@@ -35,12 +45,52 @@ public:
     void Command3_Click();
     void Form_Activate() override;
     void Command4_Click();
+    void mnuSalva_Click();
+    void mnuCopia_Click();
+    void mnuStampa_Click();
+
+    // What the window shows since "Cancella e riprendi", as a picture of its drawing area.
+    Picture picture();
+    // Draws what the window shows since "Cancella e riprendi" again, onto another surface. No
+    // value of any window changes and no handler runs; a plot that a runtime error stopped
+    // stops at the same point.
+    void drawAgain(Surface &target);
+    // The name offered when saving: the figure of the last plot ("borvane-ellisse.png").
+    QString defaultFileName() const;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void showMenu(const QPoint &at);
+    void SCALA(const Variant &incr);
+    void ASSI();
     void PUNTIELLISSE();
     void PUNTIIPERBOLE();
-    // The palette colour of the parameter window's colour index, which keeps cycling past 15.
-    static QRgb PlotColour(const Form3 &form3);
+    void BASEELLISSE();
+    void BASEIPERBOLE();
+    // The palette colour of the parameter window's colour index, which keeps cycling past 15
+    // (while drawing again, the colour the plot had).
+    QRgb PlotColour(const Form3 &form3) const;
+
+    // One drawing of the window: the axes of an activation, an interior plot or a base figure,
+    // with what it was drawn from; a few dozen bytes, not its dots.
+    struct Drawn
+    {
+        enum Kind : std::uint8_t { Axes, Interior, Base };
+        Kind kind;
+        std::uint8_t figure; // 1 the ellipse, 2 the hyperbola
+        QRgb colour;         // of an interior plot
+        QSize area;          // the drawing area the scale was set over
+        QSize reach;         // the device pixels the window's image had
+        Variant incr;        // the ratio the scale was set from
+        Variant a, b, c;     // Va, Vb, Vc
+    };
+    void remember(Drawn::Kind kind, int figure);
 
     Borvane &app;
+    Variant m_incr; // the ratio of the last activation's scale
+    std::vector<Drawn> m_drawn;
+    bool m_drawingAgain = false;
+    QRgb m_colourAgain = 0;
 };

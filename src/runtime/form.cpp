@@ -32,7 +32,8 @@ Form::Form(Program &program, const QString &caption, QSize designClientTwips, St
     m_surface.setBackColor(palette().color(QPalette::Window).rgb());
     m_surface.setForeColor(palette().color(QPalette::WindowText).rgb());
     m_surface.setChangeHandler([this] { update(); });
-    updateSurfaceSize();
+    // The surface takes the client area's size when the window first gets it (a window that is
+    // never shown needs no image).
     m_program.registerForm(*this);
 }
 
@@ -171,6 +172,11 @@ void Form::showWindow()
     }
     raise();
     activateWindow();
+}
+
+void Form::showOffScreen(QSize area)
+{
+    m_surface.resize(area, 1.0, 96.0);
 }
 
 void Form::waitUntilPlaced()

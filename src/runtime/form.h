@@ -48,21 +48,23 @@ public:
     // Runs each time the window becomes the program's active form.
     virtual void Form_Activate() {}
 
-    // Drawing, in the current scale.
-    int ScaleMode() const { return m_surface.scaleMode(); }
-    void setScaleMode(int mode) { m_surface.setScaleMode(mode); }
-    float ScaleWidth() const { return m_surface.scaleWidth(); }
-    void setScaleWidth(float width) { m_surface.setScaleWidth(width); }
-    float ScaleHeight() const { return m_surface.scaleHeight(); }
-    void setScaleHeight(float height) { m_surface.setScaleHeight(height); }
-    int DrawWidth() const { return m_surface.drawWidth(); }
-    void setDrawWidth(int width) { m_surface.setDrawWidth(width); }
-    QRgb ForeColor() const { return m_surface.foreColor(); }
-    QRgb BackColor() const { return m_surface.backColor(); }
-    void Line(float x1, float y1, float x2, float y2) { m_surface.line(x1, y1, x2, y2); }
-    void PSet(float x, float y, QRgb colour) { m_surface.pset(x, y, colour); }
-    void PSet(float x, float y) { m_surface.pset(x, y); }
-    void Cls() { m_surface.cls(); }
+    // Drawing, in the current scale (on the window's own surface, unless drawingOn says
+    // otherwise).
+    int ScaleMode() const { return m_drawing->scaleMode(); }
+    void setScaleMode(int mode) { m_drawing->setScaleMode(mode); }
+    float ScaleWidth() const { return m_drawing->scaleWidth(); }
+    void setScaleWidth(float width) { m_drawing->setScaleWidth(width); }
+    float ScaleHeight() const { return m_drawing->scaleHeight(); }
+    void setScaleHeight(float height) { m_drawing->setScaleHeight(height); }
+    int DrawWidth() const { return m_drawing->drawWidth(); }
+    void setDrawWidth(int width) { m_drawing->setDrawWidth(width); }
+    QRgb ForeColor() const { return m_drawing->foreColor(); }
+    QRgb BackColor() const { return m_drawing->backColor(); }
+    void Line(float x1, float y1, float x2, float y2) { m_drawing->line(x1, y1, x2, y2); }
+    void PSet(float x, float y, QRgb colour) { m_drawing->pset(x, y, colour); }
+    void PSet(float x, float y) { m_drawing->pset(x, y); }
+    void Cls() { m_drawing->cls(); }
+    // The window's own surface, which it shows.
     Surface &surface() { return m_surface; }
     const Surface &surface() const { return m_surface; }
 
@@ -74,8 +76,15 @@ public:
 
     // Called by the program to make the window appear.
     void showWindow();
+    // Called by the program run without a screen: the window stays hidden, its drawing area
+    // takes the given size.
+    void showOffScreen(QSize area);
 
 protected:
+    // Runs `steps` with every drawing call going to `target` instead of the window's surface,
+    // which stays as it is.
+    template <class Steps> void drawingOn(Surface &target, Steps &&steps);
+
     // Controls, created in the caller's order at their twip positions in the container
     // (the window, or a frame). Each gets its name, so it can be found by it.
     QPushButton *CommandButton(const QString &name, const QString &caption, Twips at);
@@ -112,11 +121,24 @@ private:
 
     Program &m_program;
     Surface m_surface;
+    Surface *m_drawing = &m_surface;
     QSize m_designClientTwips;
     State m_state;
     QWidget *m_firstFocus = nullptr;
     bool m_shownBefore = false;
 };
+
+template <class Steps> void Form::drawingOn(Surface &target, Steps &&steps)
+{
+    struct Restore
+    {
+        Surface *&drawing;
+        Surface *before;
+        ~Restore() { drawing = before; }
+    } restore{m_drawing, m_drawing};
+    m_drawing = &target;
+    steps();
+}
 
 template <class Handler> void Form::onClick(QAbstractButton *button, Handler handler)
 {

@@ -30,6 +30,11 @@ void Program::show(Form &form)
     if (m_ended) return;
     const bool changes = m_active != &form;
     m_active = &form;
+    if (m_offScreen) {
+        form.showOffScreen(m_offScreenArea);
+        if (changes) activate(form);
+        return;
+    }
     // The system's own activation of the window, while it appears or a moment later (even
     // after the program has moved on), answers this Show: it must neither skip nor repeat the
     // activation.
@@ -84,6 +89,13 @@ void Program::MsgBox(const QString &prompt)
     showMessage(prompt, false);
 }
 
+void Program::runOffScreen(QSize area, Messages messages)
+{
+    m_offScreen = true;
+    m_offScreenArea = area;
+    m_messages = std::move(messages);
+}
+
 void Program::report(const RuntimeError &error)
 {
     showMessage(error.report(), true);
@@ -92,6 +104,10 @@ void Program::report(const RuntimeError &error)
 void Program::showMessage(const QString &prompt, bool isError)
 {
     if (m_ended) return;
+    if (m_messages) {
+        m_messages(prompt, isError);
+        return;
+    }
     QWidget *owner = m_active && m_active->isVisible() ? m_active : nullptr;
     QMessageBox box(isError ? QMessageBox::Critical : QMessageBox::NoIcon, m_title, prompt,
                     QMessageBox::Ok, owner);

@@ -10,8 +10,10 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <exception>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -42,6 +44,12 @@ public:
 
     // A modal message box with the program's title and one OK button.
     void MsgBox(const QString &prompt);
+
+    // Runs the program without a screen (the command line): Show makes a form the active one
+    // and runs its activation without showing anything, on a drawing area of `area` logical
+    // pixels, and every message (`isError` for a runtime error) goes to `messages`.
+    using Messages = std::function<void(const QString &text, bool isError)>;
+    void runOffScreen(QSize area, Messages messages);
 
     // Runs one event handler of the program. A runtime error ends the handler (what it drew
     // stays) and is reported in a message box; the program goes on.
@@ -94,4 +102,7 @@ private:
     Form *m_active = nullptr;
     int m_showing = 0;
     bool m_ended = false;
+    bool m_offScreen = false;
+    QSize m_offScreenArea;
+    Messages m_messages;
 };

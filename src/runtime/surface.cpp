@@ -14,10 +14,37 @@ Surface::Surface()
     resize(QSize(1, 1), 1.0, 96.0);
 }
 
+Surface::Surface(QPainter &painter, QSize pictureSize, qreal devicePixelRatio, qreal logicalDpi)
+    : m_painter(&painter)
+{
+    m_dpr = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    const QSize picture = pictureSize.expandedTo(QSize(1, 1));
+    // The picture's pixels, at the ratio of the image it stands for: a dot there is skipped
+    // or drawn as it would be on that image.
+    m_devicePixels =
+        QSize(int(std::ceil(picture.width() * m_dpr)), int(std::ceil(picture.height() * m_dpr)));
+    updateBounds();
+    painter.save();
+    painter.setClipRect(QRectF(QPointF(0, 0), QSizeF(picture)), Qt::IntersectClip);
+    resize(picture, m_dpr, logicalDpi);
+}
+
+Surface::~Surface()
+{
+    if (m_painter) {
+        flush();
+        m_painter->restore();
+    }
+}
+
 void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi)
 {
     m_size = logicalSize.expandedTo(QSize(1, 1));
     m_dpi = logicalDpi > 0 ? logicalDpi : 96.0;
+    if (m_painter) {
+        updateMapping();
+        return;
+    }
     const QSize needed(int(std::ceil(m_size.width() * devicePixelRatio)),
                        int(std::ceil(m_size.height() * devicePixelRatio)));
     if (m_image.isNull() || devicePixelRatio != m_dpr || needed.width() > m_image.width() ||
@@ -29,7 +56,7 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         QImage image(grown, QImage::Format_RGB32);
         image.setDevicePixelRatio(devicePixelRatio);
         image.fill(m_back);
-        if (!m_image.isNull()) {
+        if (!m_image.isNull() && !m_blank) {
             QPainter painter(&image);
             painter.drawImage(QPointF(0, 0), m_image);
         }
@@ -37,8 +64,8 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         m_dpr = devicePixelRatio;
         m_pixels = nullptr;
         m_stride = m_image.bytesPerLine();
-        m_deviceWidth = m_image.width();
-        m_deviceHeight = m_image.height();
+        m_devicePixels = m_image.size();
+        updateBounds();
     }
     updateMapping();
 }
@@ -135,6 +162,24 @@ void Surface::setDrawWidth(int width)
     updateMapping();
 }
 
+void Surface::limitTo(QSize devicePixels)
+{
+    m_limit = devicePixels;
+    updateBounds();
+}
+
+void Surface::updateBounds()
+{
+    const QSize reached = m_limit.isValid() ? m_devicePixels.boundedTo(m_limit) : m_devicePixels;
+    m_deviceWidth = reached.width();
+    m_deviceHeight = reached.height();
+}
+
+bool Surface::limited() const
+{
+    return m_deviceWidth < m_devicePixels.width() || m_deviceHeight < m_devicePixels.height();
+}
+
 QPointF Surface::toPixels(float x, float y) const
 {
     return QPointF(x * m_unitToDeviceX / m_dpr, y * m_unitToDeviceY / m_dpr);
@@ -150,6 +195,10 @@ void Surface::fillDot(double deviceX, double deviceY, QRgb colour)
     const double top = std::floor(deviceY - offset);
     if (!(left > -w && left < m_deviceWidth && top > -w && top < m_deviceHeight))
         return; // far outside the area (and never converted to int)
+    if (m_painter) {
+        paintDot(int(left), int(top), colour);
+        return;
+    }
     const int x0 = std::max(0, int(left));
     const int x1 = std::min(m_deviceWidth, int(left) + w);
     const int y0 = std::max(0, int(top));
@@ -162,26 +211,70 @@ void Surface::fillDot(double deviceX, double deviceY, QRgb colour)
     changed();
 }
 
-void Surface::line(float x1, float y1, float x2, float y2)
+void Surface::paintDot(int left, int top, QRgb colour)
 {
-    if (m_observer) m_observer->line(x1, y1, x2, y2, m_fore, m_drawWidth);
+    if (colour != m_heldColour) {
+        flush();
+        m_heldColour = colour;
+    }
+    const int w = m_dotDevicePixels;
+    const qint64 place = (qint64(left + 65536) << 40) | (qint64(top + 65536) << 16) | (w & 0xFFFF);
+    if (!m_heldPlaces.insert(place).second) return;
+    m_held.emplace_back(left / m_dpr, top / m_dpr, w / m_dpr, w / m_dpr);
+}
+
+void Surface::flush()
+{
+    if (!m_painter || m_held.empty()) return;
+    m_painter->setPen(Qt::NoPen);
+    m_painter->setBrush(QColor(m_heldColour));
+    m_painter->drawRects(m_held.data(), int(m_held.size()));
+    m_held.clear();
+    m_heldPlaces.clear();
+}
+
+void Surface::paintLine(QPainter &painter, float x1, float y1, float x2, float y2) const
+{
     // Points beyond any screen are held back, so the painter only sees sensible numbers.
     static constexpr double limit = 1e7;
     auto device = [](double v) { return std::clamp(v, -limit, limit); };
-    m_pixels = nullptr;
-    QPainter painter(&m_image);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(QColor(m_fore), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
-    // The painter works in logical pixels on an image with the device pixel ratio.
+    if (limited())
+        painter.setClipRect(QRectF(0, 0, m_deviceWidth / m_dpr, m_deviceHeight / m_dpr),
+                            Qt::IntersectClip);
+    // The painter works in logical pixels (on an image with the device pixel ratio).
     painter.drawLine(
         QPointF(device(x1 * m_unitToDeviceX / m_dpr), device(y1 * m_unitToDeviceY / m_dpr)),
         QPointF(device(x2 * m_unitToDeviceX / m_dpr), device(y2 * m_unitToDeviceY / m_dpr)));
+}
+
+void Surface::line(float x1, float y1, float x2, float y2)
+{
+    if (m_observer) m_observer->line(x1, y1, x2, y2, m_fore, m_drawWidth);
+    if (m_painter) {
+        flush();
+        m_painter->save();
+        paintLine(*m_painter, x1, y1, x2, y2);
+        m_painter->restore();
+        return;
+    }
+    m_pixels = nullptr;
+    QPainter painter(&m_image);
+    paintLine(painter, x1, y1, x2, y2);
     changed();
 }
 
 void Surface::cls()
 {
     if (m_observer) m_observer->cleared();
+    if (m_painter) {
+        m_held.clear();
+        m_heldPlaces.clear();
+        m_painter->fillRect(QRectF(0, 0, m_deviceWidth / m_dpr, m_deviceHeight / m_dpr),
+                            QColor(m_back));
+        return;
+    }
     m_pixels = nullptr;
     m_image.fill(m_back);
     changed();
@@ -190,6 +283,7 @@ void Surface::cls()
 void Surface::changed()
 {
     if (m_dirty) return;
+    m_blank = false;
     m_dirty = true;
     if (m_changed) m_changed();
 }

@@ -7,11 +7,20 @@
 // device pixel ratio, with the old runtime's scales (twips, centimetres, a user scale), pen
 // width, Line, PSet and Cls. The window shows the image under its controls, so drawing is
 // sharp on high-DPI screens and survives being covered.
+//
+// The same drawing can go through a painter onto any other device (a vector file, a printer):
+// each dot is then a small square at the place and of the size it has on the image, each line
+// a line, in the logical pixels of the picture.
 
 #include <QImage>
+#include <QRectF>
 #include <QRgb>
 #include <QSize>
 #include <functional>
+#include <unordered_set>
+#include <vector>
+
+class QPainter;
 
 // Sees every drawing operation in the user coordinates it was given (tests use it).
 class SurfaceObserver
@@ -37,11 +46,21 @@ public:
     };
 
     Surface();
+    // A surface that draws through `painter`, whose coordinates are the logical pixels of a
+    // picture of `pictureSize`; dots keep the size they have at `devicePixelRatio`. Nothing
+    // outside the picture is drawn.
+    Surface(QPainter &painter, QSize pictureSize, qreal devicePixelRatio, qreal logicalDpi);
+    ~Surface();
+    Surface(const Surface &) = delete;
+    Surface &operator=(const Surface &) = delete;
 
     // The client area in logical pixels, its device pixel ratio and logical DPI. What is drawn
-    // stays; a larger area is filled with the background colour.
+    // stays; a larger area is filled with the background colour. (Through a painter, only the
+    // scales follow the area: the picture and its pixel ratio stay.)
     void resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi);
     QSize size() const { return m_size; }
+    qreal devicePixelRatio() const { return m_dpr; }
+    qreal logicalDpi() const { return m_dpi; }
     // The image handed out may be copied (copies share their pixels until written), so the
     // next dot takes the pixels afresh.
     const QImage &image() const
@@ -81,9 +100,17 @@ public:
     void pset(float x, float y) { pset(x, y, m_fore); }
     // Erases everything drawn: the image takes the background colour.
     void cls();
+    // Through a painter: draws the dots still held back (they go out together, one colour at a
+    // time). Called before the painter ends; the destructor does it too.
+    void flush();
 
     // Where a point in the current scale falls, in logical pixels of the client area.
     QPointF toPixels(float x, float y) const;
+
+    // The device pixels that drawing reaches: the image's (or the picture's).
+    QSize deviceSize() const { return QSize(m_deviceWidth, m_deviceHeight); }
+    // Drawing again what a smaller image held: nothing reaches beyond these device pixels.
+    void limitTo(QSize devicePixels);
 
     void setObserver(SurfaceObserver *observer) { m_observer = observer; }
     // Called once when something is drawn after the last markShown().
@@ -92,16 +119,22 @@ public:
 
 private:
     void fillDot(double deviceX, double deviceY, QRgb colour);
+    void paintDot(int left, int top, QRgb colour);
+    void paintLine(QPainter &painter, float x1, float y1, float x2, float y2) const;
     void changed();
     double unitsPerPixelX() const;
     double unitsPerPixelY() const;
     void updateMapping();
+    void updateBounds();
+    bool limited() const;
 
     QImage m_image;
     mutable uchar *m_pixels = nullptr; // the image's pixels, for dots; taken when first needed
     qsizetype m_stride = 0;
-    int m_deviceWidth = 0;
+    int m_deviceWidth = 0; // the device pixels drawing reaches
     int m_deviceHeight = 0;
+    QSize m_devicePixels; // those of the image or picture
+    QSize m_limit;        // and of the image drawn again, if smaller
     QSize m_size;
     qreal m_dpr = 1.0;
     qreal m_dpi = 96.0;
@@ -117,4 +150,12 @@ private:
     SurfaceObserver *m_observer = nullptr;
     std::function<void()> m_changed;
     bool m_dirty = false;
+    bool m_blank = true; // nothing drawn since the surface was made
+
+    // Through a painter: the dots of one colour not yet drawn, each once (a plot lands on the
+    // same place many times; only its last dot there would show).
+    QPainter *m_painter = nullptr;
+    QRgb m_heldColour = 0;
+    std::vector<QRectF> m_held;
+    std::unordered_set<qint64> m_heldPlaces;
 };

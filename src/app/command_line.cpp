@@ -1,0 +1,240 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "app/command_line.h"
+
+#include "app/borvane.h"
+#include "app/startup.h"
+#include "calibration/form2.h"
+#include "parameters/form3.h"
+#include "plot/form4.h"
+#include "runtime/number_text.h"
+#include "runtime/picture.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTranslator>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+constexpr int Done = 0;
+constexpr int Failed = 1;
+constexpr int Refused = 2;
+
+// The sides of the picture, in pixels, and the ratio that calibration lets through.
+constexpr int smallestSide = 16;
+constexpr int largestSide = 8192;
+constexpr double lowestRatio = 0.53; // "OK - continua" wants more than this
+constexpr double highestRatio = 1.11;
+
+// The names of the command line's own options (with one dash or two).
+constexpr const char *optionNames[] = {"esporta", "figura", "a",          "b",    "c",
+                                       "incr",    "base",   "dimensione", "help", "help-all",
+                                       "version", "h",      "v",          "?"};
+
+void say(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
+}
+
+void print(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+}
+
+// Qt's own texts (the parser's help and errors) in Italian, where Qt's translations are there.
+void loadQtTexts(QTranslator &texts)
+{
+    if (texts.load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&texts);
+}
+
+// "1920x1080" (or with ×, X): the two sides, each within the bounds.
+std::optional<QSize> readSize(const QString &text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*(\d{1,5})\s*[xX×]\s*(\d{1,5})\s*$)"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) return std::nullopt;
+    const QSize size(match.captured(1).toInt(), match.captured(2).toInt());
+    auto within = [](int side) { return side >= smallestSide && side <= largestSide; };
+    if (!within(size.width()) || !within(size.height())) return std::nullopt;
+    return size;
+}
+
+} // namespace
+
+bool IsCommandLine(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *argument = argv[i];
+        if (argument[0] != '-') continue;
+        const char *name = argument + (argument[1] == '-' ? 2 : 1);
+        const std::size_t length = std::strcspn(name, "=");
+        for (const char *option : optionNames) {
+            if (std::strlen(option) == length && std::strncmp(name, option, length) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+int RunCommandLine(int argc, char **argv)
+{
+    // Nothing is shown: Qt's minimal platform needs no display and loads no fonts (the picture
+    // has no text). An explicit -platform still wins.
+    qputenv("QT_QPA_PLATFORM", "minimal");
+    QApplication application(argc, argv);
+    setUpProcess();
+    // Qt's texts are needed for the help and for refused arguments, not for a plot.
+    QTranslator qtTexts;
+    const QStringList arguments = QCoreApplication::arguments();
+    const bool exporting = std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
+        return a == QLatin1String("--esporta") || a.startsWith(QLatin1String("--esporta="));
+    });
+    if (!exporting) loadQtTexts(qtTexts);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Borvane: i punti interni dell'ellisse e dell'iperbole.\n"
+                       "Senza opzioni apre le sue finestre; con --esporta disegna la figura "
+                       "senza mostrare finestre e la scrive in un file PNG, SVG o PDF (il formato "
+                       "segue l'estensione del nome)."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption file(QStringLiteral("esporta"),
+                                  QStringLiteral("Scrive il disegno nel file (.png, .svg o .pdf)."),
+                                  QStringLiteral("file"));
+    const QCommandLineOption figure(QStringLiteral("figura"),
+                                    QStringLiteral("La figura: ellisse o iperbole."),
+                                    QStringLiteral("figura"));
+    const QCommandLineOption a(QStringLiteral("a"), QStringLiteral("Il valore di a."),
+                               QStringLiteral("A"));
+    const QCommandLineOption b(QStringLiteral("b"), QStringLiteral("Il valore di b."),
+                               QStringLiteral("B"));
+    const QCommandLineOption c(QStringLiteral("c"), QStringLiteral("Il valore di c, al massimo 2."),
+                               QStringLiteral("C"));
+    const QCommandLineOption ratio(
+        QStringLiteral("incr"),
+        QStringLiteral("Il rapporto altezza/larghezza della calibrazione, da oltre 0,53 a 1,11 "
+                       "(predefinito 0,55)."),
+        QStringLiteral("R"), QStringLiteral("0,55"));
+    const QCommandLineOption base(QStringLiteral("base"),
+                                  QStringLiteral("Traccia anche la figura base."));
+    const QCommandLineOption size(
+        QStringLiteral("dimensione"),
+        QStringLiteral("La dimensione del disegno in pixel, da %1 a %2 per lato (predefinita "
+                       "1920x1080).")
+            .arg(smallestSide)
+            .arg(largestSide),
+        QStringLiteral("LxA"), QStringLiteral("1920x1080"));
+    parser.addOptions({file, figure, a, b, c, ratio, base, size});
+
+    if (!parser.parse(arguments)) {
+        if (exporting) {
+            loadQtTexts(qtTexts);
+            parser.parse(arguments); // again, for the error in Italian
+        }
+        say(parser.errorText());
+        say(QStringLiteral("Per l'aiuto: borvane --help"));
+        return Refused;
+    }
+    if (parser.isSet(help)) {
+        print(parser.helpText());
+        return Done;
+    }
+    if (parser.isSet(version)) {
+        print(QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                            QCoreApplication::applicationVersion()));
+        return Done;
+    }
+    if (!parser.isSet(file)) {
+        say(QStringLiteral("Manca --esporta FILE: il file in cui scrivere il disegno."));
+        return Refused;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        say(QStringLiteral("Argomento non previsto: «%1».")
+                .arg(parser.positionalArguments().constFirst()));
+        return Refused;
+    }
+
+    const QString fileName = parser.value(file);
+    if (const QString refusal = Picture::formatRefusal(fileName); !refusal.isEmpty()) {
+        say(refusal);
+        return Refused;
+    }
+    int chosen = 0; // no figure: the parameter window's own check refuses it
+    if (parser.isSet(figure)) {
+        const QString name = parser.value(figure).trimmed().toLower();
+        if (name == QLatin1String("ellisse"))
+            chosen = 1;
+        else if (name == QLatin1String("iperbole"))
+            chosen = 2;
+        else {
+            say(QStringLiteral("--figura: «%1» non è una figura; scrivere ellisse o iperbole.")
+                    .arg(parser.value(figure)));
+            return Refused;
+        }
+    }
+    const std::optional<double> incr = ReadNumber(parser.value(ratio));
+    if (!incr || !(*incr > lowestRatio && *incr <= highestRatio)) {
+        say(QStringLiteral("--incr: «%1» non è un rapporto valido: serve un numero maggiore di "
+                           "0,53 e non oltre 1,11, come nella calibrazione (per esempio 0,55).")
+                .arg(parser.value(ratio)));
+        return Refused;
+    }
+    const std::optional<QSize> area = readSize(parser.value(size));
+    if (!area) {
+        say(QStringLiteral("--dimensione: «%1» non è una dimensione valida; scrivere larghezza x "
+                           "altezza in pixel, da %2 a %3 per lato (per esempio 1920x1080).")
+                .arg(parser.value(size))
+                .arg(smallestSide)
+                .arg(largestSide));
+        return Refused;
+    }
+
+    // The windows as the user leaves them before "AVANTI": the ratio found by calibration, the
+    // three entries typed, the figure chosen. "AVANTI" then checks them and plots.
+    Borvane borvane;
+    Program &program = borvane.program();
+    bool runtimeError = false;
+    program.runOffScreen(*area, [&runtimeError](const QString &text, bool isError) {
+        runtimeError = runtimeError || isError;
+        say(text);
+    });
+    borvane.form2().Incr = *incr;
+    Form3 &form3 = borvane.form3();
+    form3.Text1->setText(parser.value(a));
+    form3.Text2->setText(parser.value(b));
+    form3.Text3->setText(parser.value(c));
+    if (chosen == 1) program.handle([&form3] { form3.Option1_Click(); });
+    if (chosen == 2) program.handle([&form3] { form3.Option2_Click(); });
+    program.handle([&form3] { form3.Command2_Click(); });
+    if (!borvane.exists(4) || program.activeForm() != &borvane.form4()) return Refused;
+    Form4 &form4 = borvane.form4();
+    if (parser.isSet(base)) program.handle([&form4] { form4.Command4_Click(); });
+    if (runtimeError) {
+        say(QStringLiteral("Il disegno si è fermato per l'errore: nessun file scritto."));
+        return Failed;
+    }
+
+    Picture picture = form4.picture();
+    // A PNG is the drawing area itself, which the activation has just drawn at this size.
+    const QImage &drawn = form4.surface().image();
+    picture.setImage(drawn.size() == *area ? drawn : drawn.copy(QRect(QPoint(0, 0), *area)));
+    if (const QString error = picture.save(fileName); !error.isEmpty()) {
+        say(error);
+        return Failed;
+    }
+    return Done;
+}

@@ -1,0 +1,236 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "runtime/picture.h"
+
+#include "runtime/surface.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Inches per metre, for the dots per metre a PNG file carries.
+constexpr double inchesPerMetre = 1.0 / 0.0254;
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Why a file could not be opened for writing, in the user's words.
+QString whyNotOpened(const QString &fileName)
+{
+    const QFileInfo target(fileName);
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("la cartella «%1» non esiste").arg(shown(folder.absoluteFilePath()));
+    if (!folder.isDir())
+        return QStringLiteral("«%1» non è una cartella").arg(shown(folder.absoluteFilePath()));
+    if (target.isDir()) return QStringLiteral("esiste già una cartella con questo nome");
+    if (target.exists() && !target.isWritable())
+        return QStringLiteral("il file esistente è protetto dalla scrittura");
+    // The picture is written beside the target first: the folder refused a new file.
+    return QStringLiteral("non si ha il permesso di scrivere nella cartella «%1»")
+        .arg(shown(folder.absoluteFilePath()));
+}
+
+// Why a file opened for writing could not be written whole.
+QString whyNotWritten(const QFileDevice &file)
+{
+    return QStringLiteral("la scrittura non è riuscita (il disco potrebbe essere pieno: %1)")
+        .arg(file.errorString());
+}
+
+QString notSaved(const QString &fileName, const QString &why)
+{
+    return QStringLiteral("L'immagine non è stata salvata in «%1»: %2.")
+        .arg(shown(QFileInfo(fileName).absoluteFilePath()), why);
+}
+
+} // namespace
+
+Picture::Picture(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi, QRgb background,
+                 QRgb foreground, std::function<void(Surface &)> draw)
+    : m_size(logicalSize.expandedTo(QSize(1, 1))),
+      m_dpr(devicePixelRatio > 0 ? devicePixelRatio : 1.0),
+      m_dpi(logicalDpi > 0 ? logicalDpi : 96.0), m_back(background), m_fore(foreground),
+      m_draw(std::move(draw))
+{}
+
+QImage Picture::image() const
+{
+    if (!m_drawn.isNull()) return m_drawn;
+    Surface surface;
+    surface.setBackColor(m_back);
+    surface.setForeColor(m_fore);
+    surface.resize(m_size, m_dpr, m_dpi);
+    surface.cls();
+    m_draw(surface);
+    // The surface grows for a drawing made over a larger area; the picture is its own size.
+    const QRect device(0, 0, int(std::ceil(m_size.width() * m_dpr)),
+                       int(std::ceil(m_size.height() * m_dpr)));
+    QImage image = surface.image();
+    if (image.size() != device.size()) image = image.copy(device);
+    image.setDevicePixelRatio(m_dpr);
+    return image;
+}
+
+void Picture::paint(QPainter &painter, const QRectF &target) const
+{
+    const QSizeF picture(m_size);
+    const QSizeF fitted = picture.scaled(target.size(), Qt::KeepAspectRatio);
+    painter.save();
+    painter.translate(target.center() - QPointF(fitted.width() / 2, fitted.height() / 2));
+    painter.scale(fitted.width() / picture.width(), fitted.height() / picture.height());
+    painter.fillRect(QRectF(QPointF(0, 0), picture), QColor(m_back));
+    {
+        Surface surface(painter, m_size, m_dpr, m_dpi);
+        surface.setBackColor(m_back);
+        surface.setForeColor(m_fore);
+        m_draw(surface);
+    }
+    painter.restore();
+}
+
+bool Picture::print(QPrinter &printer) const
+{
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    // The painter's origin is the top left corner of the page's printable area.
+    paint(painter, QRectF(0, 0, printer.width(), printer.height()));
+    return painter.end();
+}
+
+std::optional<Picture::Format> Picture::formatOf(const QString &fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == QLatin1String("png")) return Format::Png;
+    if (suffix == QLatin1String("svg")) return Format::Svg;
+    if (suffix == QLatin1String("pdf")) return Format::Pdf;
+    return std::nullopt;
+}
+
+bool Picture::write(Format format, QIODevice &device) const
+{
+    switch (format) {
+    case Format::Png: {
+        QImage written = Indexed(image());
+        // Programs that place the image on a page show it at the window's size.
+        const int dotsPerMetre = int(std::lround(m_dpi * m_dpr * inchesPerMetre));
+        written.setDotsPerMeterX(dotsPerMetre);
+        written.setDotsPerMeterY(dotsPerMetre);
+        QImageWriter writer(&device, "png");
+        // The fastest compression: a drawing of few colours stays small all the same.
+        writer.setQuality(80);
+        return writer.write(written);
+    }
+    case Format::Svg: {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&device);
+        svg.setSize(m_size);
+        svg.setViewBox(QRect(QPoint(0, 0), m_size));
+        svg.setResolution(int(std::lround(m_dpi)));
+        svg.setTitle(QStringLiteral("Borvane"));
+        svg.setDescription(QStringLiteral("Disegnato con Borvane"));
+        QPainter painter;
+        if (!painter.begin(&svg)) return false;
+        paint(painter, QRectF(QPointF(0, 0), QSizeF(m_size)));
+        return painter.end();
+    }
+    case Format::Pdf: {
+        QPdfWriter pdf(&device);
+        pdf.setTitle(QStringLiteral("Borvane"));
+        pdf.setCreator(QStringLiteral("Borvane %1").arg(QCoreApplication::applicationVersion()));
+        // One page of the picture's own size (at the window's dots per inch), no margins.
+        const QSizeF points(m_size.width() * 72.0 / m_dpi, m_size.height() * 72.0 / m_dpi);
+        pdf.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter;
+        if (!painter.begin(&pdf)) return false;
+        paint(painter, QRectF(0, 0, pdf.width(), pdf.height()));
+        return painter.end();
+    }
+    }
+    return false;
+}
+
+QString Picture::formatRefusal(const QString &fileName)
+{
+    if (formatOf(fileName)) return QString();
+    return notSaved(fileName, QStringLiteral("il formato si sceglie con l'estensione del nome, "
+                                             ".png, .svg o .pdf"));
+}
+
+QString Picture::save(const QString &fileName) const
+{
+    const std::optional<Format> format = formatOf(fileName);
+    if (!format) return formatRefusal(fileName);
+    // The file is made in memory first: the encoders never meet a failing disk (Qt 6.4's PNG
+    // writer leaks a row when its device fails), and a failure is the file's alone.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!write(*format, encoded))
+        return notSaved(fileName, QStringLiteral("non è stato possibile comporla"));
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) return notSaved(fileName, whyNotOpened(fileName));
+    // Until commit() the bytes go to a temporary file beside the target; anything short of a
+    // complete write leaves the target as it was, and the temporary file is removed. They are
+    // flushed before the commit: Qt 6.4's commit() lets a failure of that last write (a full
+    // disk) pass and puts the short file in place of the target.
+    if (file.write(encoded.data()) != encoded.size() || !file.flush() || !file.commit())
+        return notSaved(fileName, whyNotWritten(file));
+    return QString();
+}
+
+QImage Indexed(const QImage &image)
+{
+    if (image.format() != QImage::Format_RGB32) return image;
+    QImage indexed(image.size(), QImage::Format_Indexed8);
+    if (indexed.isNull()) return image;
+    QList<QRgb> colours;
+    QRgb last = 0;
+    int lastIndex = -1;
+    const int width = image.width();
+    const int height = image.height();
+    const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
+    for (int y = 0; y < height; ++y) {
+        const auto *source = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        uchar *target = indexed.scanLine(y);
+        // Most rows of a plot repeat the one above (the background, an axis crossing it).
+        if (y > 0 && std::memcmp(source, image.constScanLine(y - 1), rowBytes) == 0) {
+            std::memcpy(target, indexed.constScanLine(y - 1), std::size_t(width));
+            continue;
+        }
+        for (int x = 0; x < width; ++x) {
+            const QRgb pixel = source[x];
+            if (pixel != last || lastIndex < 0) {
+                const auto found = std::find(colours.cbegin(), colours.cend(), pixel);
+                if (found == colours.cend()) {
+                    if (colours.size() == 256) return image;
+                    colours.append(pixel);
+                    lastIndex = int(colours.size()) - 1;
+                } else {
+                    lastIndex = int(found - colours.cbegin());
+                }
+                last = pixel;
+            }
+            target[x] = uchar(lastIndex);
+        }
+    }
+    indexed.setColorTable(colours);
+    indexed.setDevicePixelRatio(image.devicePixelRatio());
+    return indexed;
+}
