@@ -36,9 +36,8 @@ constexpr double lowestRatio = 0.53; // "OK - continua" wants more than this
 constexpr double highestRatio = 1.11;
 
 // The names of the command line's own options (with one dash or two).
-constexpr const char *optionNames[] = {"esporta", "figura", "a",          "b",    "c",
-                                       "incr",    "base",   "dimensione", "help", "help-all",
-                                       "version", "h",      "v",          "?"};
+constexpr const char *optionNames[] = {"esporta", "figura",     "a",    "b",       "c", "incr",
+                                       "base",    "dimensione", "help", "version", "h", "v"};
 
 void say(const QString &text)
 {
@@ -110,8 +109,11 @@ int RunCommandLine(int argc, char **argv)
                        "Senza opzioni apre le sue finestre; con --esporta disegna la figura "
                        "senza mostrare finestre e la scrive in un file PNG, SVG o PDF (il formato "
                        "segue l'estensione del nome)."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    // Our own help and version options, so that their descriptions are Italian too.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Mostra questo aiuto."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Mostra la versione del programma."));
     const QCommandLineOption file(QStringLiteral("esporta"),
                                   QStringLiteral("Scrive il disegno nel file (.png, .svg o .pdf)."),
                                   QStringLiteral("file"));
@@ -138,7 +140,7 @@ int RunCommandLine(int argc, char **argv)
             .arg(smallestSide)
             .arg(largestSide),
         QStringLiteral("LxA"), QStringLiteral("1920x1080"));
-    parser.addOptions({file, figure, a, b, c, ratio, base, size});
+    parser.addOptions({help, version, file, figure, a, b, c, ratio, base, size});
 
     if (!parser.parse(arguments)) {
         if (exporting) {
