@@ -4,8 +4,14 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFont>
+#include <QIcon>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
+#include <QTranslator>
+#include <QWidget>
 
 void setUpProcess()
 {
@@ -24,4 +30,48 @@ void setUpProcess()
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);
+}
+
+namespace {
+
+void setUpDesktop()
+{
+    // The icon is the program's own, in every size the desktop may ask for; asking the icon
+    // theme for it would find the same pictures, at the cost of reading the theme's folders.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+
+    static QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_it"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+}
+
+// Waits for the window's first paint, then sets the desktop up once the paint is through.
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(QWidget &window) : QObject(&window) { window.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                setUpDesktop();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void setUpDesktopAfterFirstPaint(QWidget &firstWindow)
+{
+    new FirstPaint(firstWindow);
 }

@@ -9,3 +9,11 @@
 // as the program does.
 
 void setUpProcess();
+
+class QWidget;
+
+// What only the desktop around the windows needs, done once the first window has been painted,
+// so that it costs the first window nothing: the windows' icon (the program's own pictures,
+// the same as the launcher's) and Qt's own texts in Italian (a text box's context menu, for
+// one), where Qt's translations are installed.
+void setUpDesktopAfterFirstPaint(QWidget &firstWindow);
