@@ -9,7 +9,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFontDatabase>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPaintEvent>
@@ -19,6 +21,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QWindow>
+#include <algorithm>
 #include <limits>
 
 Form::Form(Program &program, const QString &caption, QSize designClientTwips, State state)
@@ -248,9 +251,38 @@ QRgb BackColor(const QLineEdit *box)
     return box->palette().color(QPalette::Base).rgb();
 }
 
+namespace {
+
+// The family a font of the program is drawn in: the original where it is installed, otherwise
+// the first of its substitutes that is. Found once per family, and named to Qt directly: asked
+// for a missing family, Qt would first look through the system's fallbacks for it, at a cost
+// the first window pays.
+QString installedFamily(const QString &family)
+{
+    static QHash<QString, QString> found;
+    const auto known = found.constFind(family);
+    if (known != found.cend()) return *known;
+    const QStringList installed = QFontDatabase::families();
+    QString chosen = family;
+    for (const QString &candidate : QStringList{family} + QFont::substitutes(family)) {
+        const auto match =
+            std::find_if(installed.cbegin(), installed.cend(), [&](const QString &f) {
+                return f.compare(candidate, Qt::CaseInsensitive) == 0;
+            });
+        if (match != installed.cend()) {
+            chosen = *match; // as the system spells it
+            break;
+        }
+    }
+    found.insert(family, chosen);
+    return chosen;
+}
+
+} // namespace
+
 QFont ProgramFont(const QString &family, qreal points, bool bold)
 {
-    QFont font(family);
+    QFont font(installedFamily(family));
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
