@@ -111,6 +111,7 @@ void FlowTest::secondAvantiOnForm1BringsTheSameForm2Back()
     s.toForm2();
     Form2 *first = &s.app.form2();
     s.calibrate(5);
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     ui::switchTo(&s.app.form1());
     QCOMPARE(s.app.program().activeForm(), &s.app.form1());
     ui::click(s.app.form1().Command1);
@@ -143,6 +144,7 @@ void FlowTest::switchingToAnOpenWindowActivatesIt()
     QCOMPARE(s.app.form3().Miocolor, Integer(1));
 
     // The user clicks Form3, then the open Form4: each switch is one activation.
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     for (int n = 2; n <= 4; ++n) {
         ui::switchTo(&s.app.form3());
         QCOMPARE(s.app.program().activeForm(), &s.app.form3());
@@ -201,6 +203,7 @@ void FlowTest::lateAnswersToShowDoNotActivateAgain()
     ui::settle();
     QVERIFY(drawn.dots.empty());
     // A switch of the user's own, a moment later, still activates.
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     QTest::qWait(600);
     ui::switchTo(&s.app.form4());
     QCOMPARE(s.activations[4], 3);
