@@ -10,10 +10,40 @@
 #include "intro/form1.h"
 #include "parameters/form3.h"
 #include "plot/form4.h"
+#include "runtime/palette.h"
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+
+namespace {
+
+// Gives the window system time to say what it still has to say about the last change (a
+// compositor activates a window it has just mapped, or the one below a window closed, a
+// moment later).
+void letTheWindowSystemAnswer()
+{
+    QTest::qWait(300);
+}
+
+Form &formNumber(Session &s, int n)
+{
+    switch (n) {
+    case 1:
+        return s.app.form1();
+    case 2:
+        return s.app.form2();
+    case 3:
+        return s.app.form3();
+    default:
+        return s.app.form4();
+    }
+}
+
+} // namespace
 
 class FlowTest : public QObject
 {
@@ -27,6 +57,10 @@ private slots:
     void switchingToAnOpenWindowActivatesIt();
     void systemEventsForTheActiveWindowDoNotActivateAgain();
     void lateAnswersToShowDoNotActivateAgain();
+    void showActivatesOnceAtTheFinalSize_data();
+    void showActivatesOnceAtTheFinalSize();
+    void closingAMessageBoxActivatesNothing_data();
+    void closingAMessageBoxActivatesNothing();
     void esciEndsFromEveryWindow_data();
     void esciEndsFromEveryWindow();
     void closingAWindowHidesItAndKeepsItsValues();
@@ -111,6 +145,7 @@ void FlowTest::secondAvantiOnForm1BringsTheSameForm2Back()
     s.toForm2();
     Form2 *first = &s.app.form2();
     s.calibrate(5);
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     ui::switchTo(&s.app.form1());
     QCOMPARE(s.app.program().activeForm(), &s.app.form1());
     ui::click(s.app.form1().Command1);
@@ -143,6 +178,7 @@ void FlowTest::switchingToAnOpenWindowActivatesIt()
     QCOMPARE(s.app.form3().Miocolor, Integer(1));
 
     // The user clicks Form3, then the open Form4: each switch is one activation.
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     for (int n = 2; n <= 4; ++n) {
         ui::switchTo(&s.app.form3());
         QCOMPARE(s.app.program().activeForm(), &s.app.form3());
@@ -201,9 +237,139 @@ void FlowTest::lateAnswersToShowDoNotActivateAgain()
     ui::settle();
     QVERIFY(drawn.dots.empty());
     // A switch of the user's own, a moment later, still activates.
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     QTest::qWait(600);
     ui::switchTo(&s.app.form4());
     QCOMPARE(s.activations[4], 3);
+}
+
+void FlowTest::showActivatesOnceAtTheFinalSize_data()
+{
+    // How far the user walks first, then the window whose button is pressed (its Command
+    // number), and the window that button shows: for the first time, again from behind
+    // another window, or again after the user closed it.
+    QTest::addColumn<int>("walk");
+    QTest::addColumn<int>("on");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("shown");
+    // Whether the platform's own activation of the window is awaited: the offscreen platform
+    // does not activate a window shown again after it was hidden (it still counts the hidden
+    // window as its focus).
+    QTest::addColumn<bool>("systemActivates");
+    QTest::newRow("Form2, first time") << 1 << 1 << 1 << 2 << true;
+    QTest::newRow("Form3, first time") << 2 << 2 << 1 << 3 << true;
+    QTest::newRow("Form4, first time") << 3 << 3 << 2 << 4 << true;
+    QTest::newRow("Form3 from behind, RIPRENDI") << 4 << 4 << 1 << 3 << true;
+    QTest::newRow("Form3 from behind, Cancella e riprendi") << 4 << 4 << 2 << 3 << true;
+    QTest::newRow("Form4 from behind, AVANTI") << 5 << 3 << 2 << 4 << true;
+    QTest::newRow("Form2 again after closing it") << 6 << 1 << 1 << 2 << false;
+}
+
+void FlowTest::showActivatesOnceAtTheFinalSize()
+{
+    QFETCH(int, walk);
+    QFETCH(int, on);
+    QFETCH(int, command);
+    QFETCH(int, shown);
+    QFETCH(bool, systemActivates);
+    Session s;
+    if (walk >= 2 && walk <= 5) {
+        s.toForm2();
+        s.calibrate(2);
+    }
+    if (walk >= 3 && walk <= 5) {
+        s.toForm3();
+        s.choose(1);
+    }
+    if (walk >= 4 && walk <= 5) s.toForm4();
+    if (walk == 5) ui::click(s.app.form4().Command1); // RIPRENDI: Form4 stays open behind
+    if (walk == 6) {
+        s.toForm2();
+        s.app.form2().close();
+    }
+    letTheWindowSystemAnswer();
+    QVERIFY(s.boxes.texts.isEmpty());
+
+    // The window to show is not created before the program refers to it.
+    QCOMPARE(s.app.exists(shown) && formNumber(s, shown).isVisible(), walk >= 4 && walk <= 5);
+    const int before = s.activations[shown];
+    QSize sizeWhenActivated;
+    const QString name = QStringLiteral("Form%1").arg(shown);
+    QObject::connect(&s.app.program(), &Program::activated, &s.boxes, [&](Form *form) {
+        if (form->objectName() == name) sizeWhenActivated = form->size();
+    });
+    Form &caller = formNumber(s, on);
+    auto *button = caller.findChild<QPushButton *>(QStringLiteral("Command%1").arg(command));
+    QVERIFY(button);
+    ui::click(button);
+    Form &target = formNumber(s, shown);
+
+    // Form_Activate ran once, inside Show; the window system then made the window the active
+    // one (brought to the front), and its own activation of it is no second one.
+    QCOMPARE(s.activations[shown], before + 1);
+    QCOMPARE(s.app.program().activeForm(), &target);
+    if (systemActivates) QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &target, 3000);
+    letTheWindowSystemAnswer();
+    QCOMPARE(s.activations[shown], before + 1);
+    if (systemActivates) QCOMPARE(QApplication::activeWindow(), &target);
+    QVERIFY(caller.isVisible());
+    // Maximized before its activation drew: at the size it keeps.
+    QVERIFY(target.isMaximized());
+    QCOMPARE(sizeWhenActivated, target.size());
+    QCOMPARE(target.surface().size(), target.size());
+    QVERIFY(target.width() > caller.width() || caller.isMaximized());
+    QVERIFY(s.boxes.texts.isEmpty());
+}
+
+void FlowTest::closingAMessageBoxActivatesNothing_data()
+{
+    // The window whose button opens a message box: the refusal of "OK - continua", an entry
+    // that is not a number on Form3, and a runtime error reported over the plot window.
+    QTest::addColumn<int>("window");
+    QTest::newRow("Form2, not calibrated") << 2;
+    QTest::newRow("Form3, a is not a number") << 3;
+    QTest::newRow("Form4, runtime error in the base figure") << 4;
+}
+
+void FlowTest::closingAMessageBoxActivatesNothing()
+{
+    QFETCH(int, window);
+    Session s;
+    s.toForm2();
+    QPushButton *button = s.app.form2().Command1; // "OK - continua" at 0.51
+    if (window >= 3) {
+        s.toForm3();
+        ui::type(s.app.form3().Text1, QStringLiteral("abc"));
+        button = s.app.form3().Command2;
+    }
+    if (window == 4) {
+        s.choose(1);
+        // The interior points stay within 0.71 a, the base figure reaches a: beyond a Single.
+        ui::type(s.app.form3().Text1, QStringLiteral("4e38"));
+        s.toForm4();
+        QVERIFY(s.boxes.texts.isEmpty());
+        button = s.app.form4().Command4; // "Traccia la figura base"
+    }
+    Form &form = formNumber(s, window);
+    letTheWindowSystemAnswer();
+    QCOMPARE(QApplication::activeWindow(), &form);
+    const int before = s.activations[window];
+
+    // The user reads the box before pressing OK: the window system has activated it by then.
+    bool boxActivated = false;
+    s.boxes.whileShown = [&boxActivated](QMessageBox &box) {
+        boxActivated =
+            QTest::qWaitFor([&box] { return QApplication::activeWindow() == &box; }, 3000);
+    };
+    ui::click(button);
+    QCOMPARE(s.boxes.texts.size(), 1);
+    QVERIFY(boxActivated);
+    // The window under the box may get the focus back (a window manager gives it); that is no
+    // new activation of the form.
+    letTheWindowSystemAnswer();
+    QCOMPARE(s.activations[window], before);
+    QCOMPARE(s.app.program().activeForm(), &form);
+    if (window == 3) QCOMPARE(BackColor(s.app.form3().Text1), FromBgr(255));
 }
 
 void FlowTest::esciEndsFromEveryWindow_data()

@@ -35,14 +35,23 @@ constexpr qint64 tolerance = 3 * 1024 * 1024;
 constexpr int repetitions = 1000;
 constexpr int warmUp = 10;
 
-// The resident memory of this process, in bytes.
-qint64 residentBytes()
+// The resident memory of this process, in bytes: its own (the heap, the drawings) and what it
+// shares (mapped files, and the window buffers it shares with a Wayland compositor).
+struct Resident
+{
+    qint64 own = -1;
+    qint64 shared = -1;
+};
+
+Resident resident()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly)) return -1;
+    if (!statm.open(QIODevice::ReadOnly)) return {};
     const QList<QByteArray> fields = statm.readAll().simplified().split(' ');
-    if (fields.size() < 2) return -1;
-    return fields[1].toLongLong() * sysconf(_SC_PAGESIZE);
+    if (fields.size() < 3) return {};
+    const qint64 page = sysconf(_SC_PAGESIZE);
+    return {(fields[1].toLongLong() - fields[2].toLongLong()) * page,
+            fields[2].toLongLong() * page};
 }
 
 double megabytes(qint64 bytes)
@@ -74,6 +83,7 @@ void MemoryTest::residentMemoryStaysFlat_data()
 void MemoryTest::residentMemoryStaysFlat()
 {
     QFETCH(QString, action);
+    if (action != QLatin1String("riprendi")) SKIP_UNLESS_SWITCHING_ON_REQUEST();
     Session s;
     s.toForm2();
     s.calibrate(2);
@@ -121,11 +131,15 @@ void MemoryTest::residentMemoryStaysFlat()
     const int plotsBefore = s.activations[4];
     for (int i = 0; i < warmUp; ++i)
         once();
-    const qint64 afterTen = residentBytes();
-    QVERIFY(afterTen > 0);
+    const Resident afterTen = resident();
+    QVERIFY(afterTen.own > 0);
     for (int i = warmUp; i < repetitions; ++i)
         once();
-    const qint64 afterAll = residentBytes();
+    const Resident afterAll = resident();
+    // A compositor may hold a window's buffers a while (Qt's Wayland backing store then takes
+    // one more, and keeps it): one more buffer of a maximized window for each of the two.
+    const qreal dpr = form4.devicePixelRatioF();
+    const qint64 buffers = 2 * qint64(form4.width() * dpr) * qint64(form4.height() * dpr) * 4;
 
     // The repetitions did what they should, without a message.
     QVERIFY(s.boxes.texts.isEmpty());
@@ -136,15 +150,22 @@ void MemoryTest::residentMemoryStaysFlat()
         QCOMPARE(s.activations[4] - plotsBefore, repetitions);
     }
 
-    qInfo("%s: resident %.2f MiB after %d, %.2f MiB after %d: %+.2f MiB (tolerance %.0f MiB)",
-          qPrintable(action), megabytes(afterTen), warmUp, megabytes(afterAll), repetitions,
-          megabytes(afterAll - afterTen), megabytes(tolerance));
+    const qint64 own = afterAll.own - afterTen.own;
+    const qint64 shared = afterAll.shared - afterTen.shared;
+    qInfo("%s: own resident %.2f MiB after %d, %.2f MiB after %d: %+.2f MiB (tolerance %.0f "
+          "MiB); shared %+.2f MiB (tolerance %.1f MiB)",
+          qPrintable(action), megabytes(afterTen.own), warmUp, megabytes(afterAll.own), repetitions,
+          megabytes(own), megabytes(tolerance), megabytes(shared), megabytes(tolerance + buffers));
 #ifdef BORVANE_ADDRESS_SANITIZER
     QSKIP("AddressSanitizer holds freed memory back on purpose; its leak check covers this run");
 #endif
-    QVERIFY2(afterAll - afterTen <= tolerance,
-             qPrintable(QStringLiteral("resident memory grew by %1 MiB")
-                            .arg(megabytes(afterAll - afterTen), 0, 'f', 2)));
+    QVERIFY2(
+        own <= tolerance,
+        qPrintable(
+            QStringLiteral("own resident memory grew by %1 MiB").arg(megabytes(own), 0, 'f', 2)));
+    QVERIFY2(shared <= tolerance + buffers,
+             qPrintable(QStringLiteral("shared resident memory grew by %1 MiB")
+                            .arg(megabytes(shared), 0, 'f', 2)));
 }
 
 QTEST_MAIN(MemoryTest)

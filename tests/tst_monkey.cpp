@@ -979,6 +979,8 @@ private:
 
 void MonkeyTest::initTestCase()
 {
+    // The walk switches between the open windows on its own request at almost every turn.
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     installLastWords();
     // The offscreen platform notes at every Show that it cannot raise a window, and the font
     // system notes scripts that no installed font shapes (typed in by the walk); those notes
@@ -1025,6 +1027,7 @@ void MonkeyTest::walk()
 
 void MonkeyTest::cleanupTestCase()
 {
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     qInfo("monkey: %d actions in %d walks, %d plots, %d message boxes (%d runtime-error "
           "reports), %.1f s",
           m_totals.actions, m_totals.walks, m_totals.plots, m_totals.boxes, m_totals.errors,

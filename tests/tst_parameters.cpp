@@ -703,6 +703,7 @@ void ParametersTest::correctedBoxStaysRedUntilNextActivation()
     const int activations = s.activations[3];
 
     if (switchTo == QLatin1String("Form2") || switchTo == QLatin1String("Form1")) {
+        SKIP_UNLESS_SWITCHING_ON_REQUEST();
         ui::switchTo(switchTo == QLatin1String("Form2") ? static_cast<QWidget *>(&s.app.form2())
                                                         : &s.app.form1());
         QCOMPARE(BackColor(s.box(box)), Red);

@@ -323,6 +323,7 @@ void PlotTest::baseHyperbola()
     Form4 &f = s.app.form4();
     if (calibrationAgain) {
         // Back to the calibration window (Incr 0.51 again), then to the plot window.
+        SKIP_UNLESS_SWITCHING_ON_REQUEST();
         ui::switchTo(&s.app.form2());
         ui::switchTo(&f);
         QCOMPARE(s.activations[4], 2);
@@ -406,6 +407,7 @@ void PlotTest::colourIndexStartsThePaletteAgainPastFifteen()
     QCOMPARE(s.app.form3().Miocolor, Integer(1));
     // Switching between the parameter and the plot window, without "AVANTI": each activation
     // of the plot window plots in the next index, past 15 as well.
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     for (int index = 2; index <= 18; ++index) {
         ui::switchTo(&s.app.form3());
         drawn.clear();
@@ -459,21 +461,28 @@ void PlotTest::coveringAndUncoveringKeepsTheDrawing()
     const QImage before = f.surface().image();
     const auto dot = drawn.dots[drawn.dots.size() / 2];
 
-    // Covered by the parameter window ("RIPRENDI"), then uncovered when the user closes it.
+    // Covered by the parameter window ("RIPRENDI"), then uncovered when the user closes it,
+    // once it has come up.
     ui::click(f.Command1);
     QCOMPARE(s.app.program().activeForm(), &s.app.form3());
+    QVERIFY(QTest::qWaitFor([&s] { return QApplication::activeWindow() == &s.app.form3(); }));
     s.app.form3().close();
-    ui::settle();
-    QCOMPARE(s.activations[4], 1);
-    QVERIFY(f.surface().image() == before);
+    QTest::qWait(300); // what the window system does next
+    // A window manager or a compositor then activates the plot window, whose activation plots
+    // again, over the drawing and in the next colour; the offscreen platform activates nothing.
+    const bool activated = QApplication::activeWindow() == &f;
+    QCOMPARE(s.activations[4], activated ? 2 : 1);
+    QCOMPARE(drawn.clears, 0);
+    if (!activated) QVERIFY(f.surface().image() == before);
     // What the window paints is its drawing, beside the buttons.
+    const QImage drawing = f.surface().image();
     const QImage shot = f.grab().toImage();
     const QPoint p = pixelOf(f, dot.x, dot.y);
-    QCOMPARE(shot.pixel(p), QBColor(1));
+    QCOMPARE(shot.pixel(p), QBColor(activated ? 2 : 1));
     const QRect buttons = f.Command1->geometry().united(f.Command4->geometry());
     for (int y = 0; y < f.height(); ++y) {
         for (int x = 0; x < f.width(); ++x) {
-            if (!buttons.contains(x, y) && shot.pixel(x, y) != before.pixel(x, y))
+            if (!buttons.contains(x, y) && shot.pixel(x, y) != drawing.pixel(x, y))
                 QFAIL(qPrintable(QStringLiteral("pixel %1, %2 differs").arg(x).arg(y)));
         }
     }
@@ -534,6 +543,7 @@ void PlotTest::emptyAOrBIsARuntimeError()
     QCOMPARE(s.boxes.texts.size(), 1);
     QCOMPARE(box == 1 ? form3.VALa : form3.VALb, Variant(QString()));
     drawn.clear();
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     ui::switchTo(&f);
     QCOMPARE(s.activations[4], 2);
     QCOMPARE(s.boxes.texts.size(), 2);
@@ -579,6 +589,7 @@ void PlotTest::emptyCLetsEveryCandidatePass()
     ui::click(form3.Command2);
     QCOMPARE(s.boxes.texts, QStringList{QStringLiteral("VALc non è un numero")});
     drawn.clear();
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     ui::switchTo(&s.app.form4());
     QCOMPARE(s.boxes.texts.size(), 1); // no runtime error
     QCOMPARE(s.app.form4().Vc, Variant(QString()));
@@ -647,6 +658,7 @@ void PlotTest::colourIndexAtItsLimit()
     // The index at the top of its range, where only some 32000 activations without "AVANTI"
     // would bring it.
     s.app.form3().Miocolor = 32767;
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
     ui::switchTo(&s.app.form3());
     DrawingRecorder drawn(f);
     ui::switchTo(&f);

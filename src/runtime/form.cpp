@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
@@ -153,13 +154,30 @@ void Form::connectClicked(QAbstractButton *button, std::function<void()> handler
     connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
 }
 
+namespace {
+// Under Wayland a program cannot bring its own window to the front: raise() and
+// activateWindow() are requests the compositor may ignore, and weston ignores them always (it
+// has no activation protocol; KWin and Mutter honour one that comes with the user's last
+// input, which Qt sends). What a compositor does is put a window it maps on top and activate
+// it. And it configures a window before Qt exposes it, the first time already maximized.
+bool underWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+} // namespace
+
 void Form::showWindow()
 {
     if (isVisible()) {
         if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
-        raise();
-        activateWindow();
-        return;
+        if (!underWayland()) {
+            raise();
+            activateWindow();
+            return;
+        }
+        // Mapped anew, it comes to the front with the activation. (Even when it looks active
+        // already: the compositor may still be about to activate the window shown last.)
+        hide();
     }
     if (!m_shownBefore) {
         m_shownBefore = true;
@@ -193,9 +211,10 @@ void Form::waitUntilPlaced()
     while (timer.elapsed() < 500) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
         const QWindow *window = windowHandle();
-        // Placed: resized from its design size, or (shown again) already filling the screen.
+        // Placed: resized from its design size, or (shown again) already filling the screen,
+        // or exposed by a compositor, which exposes it only at the size it configured.
         const bool filling = screen() && frameGeometry() == screen()->availableGeometry();
-        if (window && window->isExposed() && (size() != before || filling)) break;
+        if (window && window->isExposed() && (size() != before || filling || underWayland())) break;
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

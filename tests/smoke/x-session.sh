@@ -16,6 +16,20 @@ fail() {
 }
 
 x_start() {
+    x_start_server
+    openbox --sm-disable >/dev/null 2>&1 &
+    x_pids+=($!)
+    # The window manager is up when it announces itself on the root window.
+    local deadline=$(($(date +%s) + 30))
+    while [ "$(date +%s)" -lt "$deadline" ]; do
+        [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]] && return 0
+        sleep 0.1
+    done
+    fail "the window manager did not start on $DISPLAY"
+}
+
+# x_start_server: the X server alone, without a window manager; sets DISPLAY.
+x_start_server() {
     local numbers display="" _
     # The server picks a free display itself and writes its number once it takes clients
     # (-displayfd), so two runs started at the same moment never share a display. -noreset:
@@ -34,15 +48,6 @@ x_start() {
     rm -f "$numbers"
     [ -n "$display" ] || fail "no X server could be started"
     export DISPLAY=":$display"
-    openbox --sm-disable >/dev/null 2>&1 &
-    x_pids+=($!)
-    # The window manager is up when it announces itself on the root window.
-    local deadline=$(($(date +%s) + 30))
-    while [ "$(date +%s)" -lt "$deadline" ]; do
-        [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]] && return 0
-        sleep 0.1
-    done
-    fail "the window manager did not start on $DISPLAY"
 }
 
 x_stop() {

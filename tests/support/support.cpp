@@ -97,6 +97,23 @@ void waitExposed(QWidget *window)
     if (!QTest::qWaitForWindowExposed(window))
         qWarning("window %s was not exposed", qPrintable(window->objectName()));
 }
+
+// A window the program has just shown is on screen, and the window system has made it the
+// active window (a compositor does so a moment after it maps the window): the user sees it
+// come up with the focus before touching it.
+void waitShown(Program &program, Form &form)
+{
+    waitExposed(&form);
+    if (program.hasEnded() || program.activeForm() != &form) return;
+    if (!QTest::qWaitFor(
+            [&form] {
+                return QApplication::activeWindow() == &form ||
+                       QApplication::activeModalWidget() != nullptr;
+            },
+            3000))
+        qWarning("window %s was not activated by the window system", qPrintable(form.objectName()));
+    ui::settle();
+}
 } // namespace
 
 Session::Session() : boxes(app.program())
@@ -108,7 +125,7 @@ Session::Session() : boxes(app.program())
         if (name.startsWith(QLatin1String("Form"))) ++activations[name.mid(4).toInt()];
     });
     app.start();
-    waitExposed(&app.form1());
+    waitShown(app.program(), app.form1());
 }
 
 Session::~Session()
@@ -119,7 +136,7 @@ Session::~Session()
 void Session::toForm2()
 {
     ui::click(app.form1().Command1);
-    waitExposed(&app.form2());
+    waitShown(app.program(), app.form2());
 }
 
 void Session::calibrate(int scrollValue)
@@ -138,7 +155,7 @@ void Session::toForm3()
         calibrate(value < 30 ? value + 1 : 29);
     }
     ui::click(app.form2().Command1);
-    waitExposed(&app.form3());
+    waitShown(app.program(), app.form3());
 }
 
 void Session::choose(int figure)
@@ -156,7 +173,7 @@ void Session::enter(const QString &a, const QString &b, const QString &c)
 void Session::toForm4()
 {
     ui::click(app.form3().Command2);
-    if (app.exists(4)) waitExposed(&app.form4());
+    if (app.exists(4)) waitShown(app.program(), app.form4());
 }
 
 namespace ui {
@@ -276,6 +293,11 @@ void switchTo(QWidget *window)
     if (!QTest::qWaitFor([&watch] { return watch.activations > 0; }, 3000))
         qWarning("window %s was not activated", qPrintable(window->objectName()));
     settle();
+}
+
+bool canSwitchOnRequest()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 void settle()

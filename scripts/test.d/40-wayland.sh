@@ -1,0 +1,47 @@
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash
+# Stage of the test command: the test suite once more with Borvane as a native Wayland client,
+# under weston with Qt's wayland platform (tests/wayland/weston-session.sh), then the tests of
+# what only a compositor does (tests/wayland/). The same test programs as under offscreen; the
+# few cases that need the platform to switch windows when a test asks skip themselves, with
+# their reason. The tests in a real X server (tests/x11/) do not run here. Each program's
+# output is kept in build/test/wayland/.
+borvane_install xvfb x11-utils xdotool weston qt6-wayland
+
+build="$BORVANE_ROOT/build/test" # the test command's own build
+[ -f "$build/CMakeCache.txt" ] ||
+    cmake -S "$BORVANE_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBORVANE_WERROR=ON \
+        -DBUILD_TESTING=ON
+cmake --build "$build" --parallel "$(nproc)"
+
+started=$(date +%s)
+source "$BORVANE_ROOT/tests/wayland/weston-session.sh"
+trap weston_stop EXIT
+weston_start
+
+logs="$build/wayland"
+rm -rf "$logs"
+mkdir -p "$logs"
+failed=()
+count=0
+for source in "$BORVANE_ROOT"/tests/tst_*.cpp "$BORVANE_ROOT"/tests/wayland/tst_*.cpp; do
+    name=$(basename "$source" .cpp)
+    count=$((count + 1))
+    if LC_ALL=C.UTF-8 timeout 900 "$build/tests/$name" >"$logs/$name.log" 2>&1; then
+        result="passed"
+    else
+        result="FAILED"
+        failed+=("$name")
+    fi
+    totals=$(grep '^Totals:' "$logs/$name.log" | tail -n 1 || true)
+    echo "$name: $result, ${totals:-no totals (ended early)}"
+done
+
+for name in ${failed[@]+"${failed[@]}"}; do
+    echo "---- $name under Wayland (the whole output: $logs/$name.log)"
+    grep -E -A 4 '^(FAIL!|QFATAL)|Received signal' "$logs/$name.log" || tail -n 40 "$logs/$name.log"
+done
+echo "wayland: $((count - ${#failed[@]})) of $count test programs passed under weston" \
+    "($(weston --version)), in $(($(date +%s) - started)) s"
+[ ${#failed[@]} -eq 0 ]
