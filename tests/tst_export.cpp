@@ -182,6 +182,7 @@ void ExportTest::pictureEqualsTheWindow_data()
 void ExportTest::pictureEqualsTheWindow()
 {
     QFETCH(QString, walk);
+    if (walk == QLatin1String("resized")) SKIP_UNLESS_SWITCHING_ON_REQUEST();
     Session s;
     scene(s, walk == QLatin1String("error") ? QStringLiteral("1,05") : QStringLiteral("0,5"));
     Form4 &f = s.app.form4();
