@@ -5,6 +5,8 @@
 // and back (ReadNumber, IsNumeric, TextToDouble, NumberToText and CStr), and the Variant
 // operations (arithmetic, comparison, Pow, Abs, CSng). Only the program's RuntimeError may
 // leave an operation; anything else, a sanitizer report, or a broken rule below is a crash.
+// Every text is also read by a reference reading written apart from the program's, from the
+// rule for numbers in runtime/number_text.h, and the two must agree.
 //
 // The first byte of an input chooses what the rest is:
 //   't' text in UTF-8        'u' text in UTF-16 (any code units, lone surrogates too)
@@ -17,6 +19,7 @@
 #include "runtime/variant.h"
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QString>
 #include <algorithm>
 #include <charconv>
@@ -113,9 +116,49 @@ void checkWritten(double value, int digits)
                 written + QLatin1String(" then ") + NumberToText(*read, digits));
 }
 
+// The rule for numbers, written again apart from the program's reading: one regular expression
+// for the Italian way and one for the point, tried in that order, and the standard library's
+// correctly rounded conversion of what they matched. Capture 1 is the sign, 2 the whole part,
+// 3 the fraction, 4 the exponent.
+std::optional<double> referenceReading(const QString &text)
+{
+    static const QRegularExpression italian(QRegularExpression::anchoredPattern(
+        QStringLiteral("([-+\u2212]?)([1-9][0-9]{0,2}(?:\\.[0-9]{3})+|[0-9]*)(?:,([0-9]*))?"
+                       "(?:[eE]([-+\u2212]?[0-9]+))?")));
+    static const QRegularExpression point(QRegularExpression::anchoredPattern(
+        QStringLiteral("([-+\u2212]?)([0-9]*)(?:\\.([0-9]*))?(?:[eE]([-+\u2212]?[0-9]+))?")));
+    const QString trimmed = text.trimmed();
+    QRegularExpressionMatch match = italian.match(trimmed);
+    if (!match.hasMatch()) match = point.match(trimmed);
+    if (!match.hasMatch()) return std::nullopt;
+    const QString whole = match.captured(2).remove(QLatin1Char('.'));
+    const QString fraction = match.captured(3);
+    if (whole.isEmpty() && fraction.isEmpty()) return std::nullopt;
+    QString plain =
+        (match.captured(1) == QStringLiteral("\u2212") ? QStringLiteral("-") : match.captured(1)) +
+        (whole.isEmpty() ? QStringLiteral("0") : whole) + QLatin1Char('.') +
+        (fraction.isEmpty() ? QStringLiteral("0") : fraction);
+    if (match.hasCaptured(4))
+        plain += QLatin1Char('e') + match.captured(4).replace(QChar(0x2212), QLatin1Char('-'));
+    if (plain.startsWith(QLatin1Char('+'))) plain.remove(0, 1); // from_chars takes no plus
+    const std::string ascii = plain.toStdString();
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    // Beyond the range of a Double, too large or too small but not zero: not a number.
+    if (error != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 void checkText(const QString &text)
 {
     const std::optional<double> number = ReadNumber(text);
+    const std::optional<double> reference = referenceReading(text);
+    require(number.has_value() == reference.has_value() && (!number || *number == *reference),
+            "a text reads by the rule for numbers",
+            text + QLatin1String(" gives ") + (number ? show(*number) : QStringLiteral("nothing")) +
+                QLatin1String(", the rule ") +
+                (reference ? show(*reference) : QStringLiteral("nothing")));
     require(IsNumeric(text) == number.has_value(), "IsNumeric agrees with ReadNumber", text);
     if (text.trimmed().isEmpty()) require(!number, "empty and blank texts are not numbers", text);
     try {
@@ -146,8 +189,8 @@ void checkText(const QString &text)
 }
 
 // A decimal with at most 15 significant digits, written as a student may: decimal comma or
-// point, groups of thousands, an exponent, a sign, blanks around. It must read as the
-// correctly rounded Double, and CStr must write it back to the same Double.
+// point, groups of thousands, an exponent, a sign (the minus sign too), blanks around. It must
+// read as the correctly rounded Double, and CStr must write it back to the same Double.
 void checkDecimal(Bytes &bytes)
 {
     const int digitCount = 1 + bytes.byte() % 15;
@@ -163,13 +206,15 @@ void checkDecimal(Bytes &bytes)
     const bool grouped = style & 8;
     const bool blanks = style & 16;
     const bool plus = style & 32;
+    const bool minusSign = style & 128;
 
     std::string whole = digits.substr(0, std::size_t(pointAt));
     const std::string fraction = digits.substr(std::size_t(pointAt));
     if (whole.empty()) whole = "0";
-    // A point before exactly three digits is a thousands group in Italian ("1.250" is 1250),
-    // so written with a point such a number is another number: not a case for this check.
-    if (point && fraction.size() == 3) return;
+    // A point after one to three digits that do not begin with 0 and before exactly three is a
+    // group of thousands ("1.250" is 1250): written with a point, such a number is another
+    // number. After a 0 ("0.250", "012.345") or four digits ("1234.567") it is the decimal point.
+    if (point && fraction.size() == 3 && whole.size() <= 3 && whole[0] != '0') return;
 
     std::string canonical = whole + "." + (fraction.empty() ? "0" : fraction);
     if (withExponent) canonical += "e" + std::to_string(exponent);
@@ -191,7 +236,7 @@ void checkDecimal(Bytes &bytes)
             typedWhole += whole[i];
         }
     }
-    std::string typed = (negative ? "-" : plus ? "+" : "") + typedWhole;
+    std::string typed = (negative ? (minusSign ? "\u2212" : "-") : plus ? "+" : "") + typedWhole;
     if (!fraction.empty()) typed += (point ? "." : ",") + fraction;
     if (withExponent) typed += (style & 64 ? "E" : "e") + std::to_string(exponent);
     if (blanks) typed = " " + typed + "  ";

@@ -57,8 +57,6 @@ private slots:
     void errorsAreReportedAndTheProgramGoesOn_data();
     void errorsAreReportedAndTheProgramGoesOn();
     void singlePrecisionAngle();
-    void readNumber_data();
-    void readNumber();
     void numberToText_data();
     void numberToText();
     void palette_data();
@@ -273,45 +271,6 @@ void RuntimeTest::singlePrecisionAngle()
     QVERIFY(Cos(Variant(269) * P1) < 0);
     QVERIFY(Cos(Variant(270) * P1) > 0);
     QVERIFY(Cos(Variant(89) * P1) > 0);
-}
-
-void RuntimeTest::readNumber_data()
-{
-    QTest::addColumn<QString>("input");
-    QTest::addColumn<bool>("numeric");
-    QTest::addColumn<double>("value");
-    QTest::newRow("decimal comma") << QStringLiteral("0,5") << true << 0.5;
-    QTest::newRow("decimal point") << QStringLiteral("0.5") << true << 0.5;
-    QTest::newRow("thousands") << QStringLiteral("1.000") << true << 1000.0;
-    QTest::newRow("thousands and decimals") << QStringLiteral("1.000,5") << true << 1000.5;
-    QTest::newRow("point with two decimals") << QStringLiteral("1.25") << true << 1.25;
-    QTest::newRow("blanks around") << QStringLiteral(" 20 ") << true << 20.0;
-    QTest::newRow("negative") << QStringLiteral("-3") << true << -3.0;
-    QTest::newRow("plus sign") << QStringLiteral("+5") << true << 5.0;
-    QTest::newRow("exponent") << QStringLiteral("1e3") << true << 1000.0;
-    QTest::newRow("large but finite") << QStringLiteral("1e39") << true << 1e39;
-    QTest::newRow("empty") << QString() << false << 0.0;
-    QTest::newRow("blanks only") << QStringLiteral("   ") << false << 0.0;
-    QTest::newRow("letters") << QStringLiteral("abc") << false << 0.0;
-    QTest::newRow("out of range") << QStringLiteral("1e400") << false << 0.0;
-    QTest::newRow("infinity") << QStringLiteral("inf") << false << 0.0;
-    QTest::newRow("not a number") << QStringLiteral("nan") << false << 0.0;
-    QTest::newRow("two commas") << QStringLiteral("1,2,3") << false << 0.0;
-    QTest::newRow("comma and point") << QStringLiteral("1,5.3") << false << 0.0;
-    QTest::newRow("Arabic digits") << QStringLiteral("١٢") << false << 0.0;
-    QTest::newRow("control character") << QStringLiteral("2\x01") << false << 0.0;
-}
-
-void RuntimeTest::readNumber()
-{
-    QFETCH(QString, input);
-    QFETCH(bool, numeric);
-    QFETCH(double, value);
-    QCOMPARE(IsNumeric(input), numeric);
-    if (numeric)
-        QCOMPARE(TextToDouble(input), value);
-    else
-        QCOMPARE(errorOf([&] { TextToDouble(input); }), 13);
 }
 
 void RuntimeTest::numberToText_data()
