@@ -1,5 +1,6 @@
 # SPDX-FileCopyrightText: 2026 The Borvane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash
 # Stage of the test command: the whole test suite again (the random walk and the memory test
 # included), built with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of its
 # own. Any report fails the run: the build stops at the first error (-fno-sanitize-recover),
@@ -20,6 +21,10 @@ trap 'rm -f "$suppressions"' EXIT
 cat >"$suppressions" <<'EOF'
 # D-Bus keeps its connection data until exit (the X11 tests' session bus).
 leak:libdbus-1.so
+# Qt's platform services (6.8) ask the desktop portal on the session bus for its version at
+# start-up, through a watcher that only the answer frees; the X11 tests' session has no portal,
+# so the watcher and what it holds (344 bytes) are still there at exit.
+leak:QGenericUnixServices::QGenericUnixServices
 EOF
 
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:halt_on_error=1"
@@ -27,5 +32,14 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$suppressions:print_suppressions=0"
 
 built=$SECONDS
-ctest --test-dir "$build" --output-on-failure --timeout 900
+# The tests in a real X server (tests/x11) run with whole allocation stacks (the slow unwinder):
+# Qt's libraries have no frame pointers, and only a whole stack names the Qt function a leak
+# inside Qt comes from. The other tests keep the fast unwinder, three times as fast.
+x11_tests=$(cd "$BORVANE_ROOT/tests/x11" && find . -maxdepth 1 -name 'tst_*.cpp' -printf '%f\n' |
+            sed 's/\.cpp$//' | paste -sd '|')
+ctest --test-dir "$build" --output-on-failure --timeout 900 ${x11_tests:+-E "^($x11_tests)\$"}
+if [ -n "$x11_tests" ]; then
+    ASAN_OPTIONS="$ASAN_OPTIONS:fast_unwind_on_malloc=0" \
+        ctest --test-dir "$build" --output-on-failure --timeout 900 -R "^($x11_tests)\$"
+fi
 echo "sanitizers: build $((built - started)) s, tests $((SECONDS - built)) s"
