@@ -127,8 +127,12 @@ run_parts() {
         }
         { t = $1; sub(/^ *[0-9]+ /, "") }
         NR == 1 { from = t; name = "install" }
-        name == "install" && /^-- The CXX compiler identification/ { part(name, t); name = "build" }
+        name == "install" && (/^-- The CXX compiler identification/ || /^Configuring: /) {
+            part(name, t)
+            name = "build"
+        }
         name == "build" && /^Test project / { part(name, t); name = "suite" }
+        /^== .* skipped/ { part(name, t); name = ""; next }
         /^== / { part(name, t); name = $2 }
         END { part(name, t) }' "$log"
 }
