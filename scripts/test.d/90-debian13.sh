@@ -233,7 +233,9 @@ run_start=$SECONDS
         while IFS= read -r line; do
             printf '%5d %s\n' $((SECONDS - run_start)) "$line" >>"$log"
             case "$line" in
-            "== "* | "tests: "* | "sanitizers: "* | "fuzzing: "* | "FAIL"*) echo "  $line" ;;
+            "== "* | "tests: "* | "sanitizers: "* | "fuzzing: "* | "wayland: "* | "FAIL"*)
+                echo "  $line"
+                ;;
             esac
         done
 ) &
