@@ -7,6 +7,7 @@
 #include "calibration/form2.h"
 #include "parameters/form3.h"
 #include "runtime/palette.h"
+#include "runtime/window_system.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -372,7 +373,7 @@ void Form4::contextMenuEvent(QContextMenuEvent *event)
 
 void Form4::showMenu(const QPoint &at)
 {
-    QMenu menu(this);
+    Settled<QMenu> menu(this);
     menu.setObjectName(QStringLiteral("mnuImmagine"));
     menu.addAction(mnuSalva);
     menu.addAction(mnuCopia);
@@ -388,7 +389,7 @@ void Form4::mnuSalva_Click()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
     keepNoDialogHistory();
-    QFileDialog dialog(this, QStringLiteral("Salva immagine"));
+    Settled<QFileDialog> dialog(this, QStringLiteral("Salva immagine"));
     dialog.setObjectName(QStringLiteral("saveDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -430,7 +431,7 @@ void Form4::mnuStampa_Click()
     printer.setPageOrientation(surface().size().width() >= surface().size().height()
                                    ? QPageLayout::Landscape
                                    : QPageLayout::Portrait);
-    QPrintDialog dialog(&printer, this);
+    Settled<QPrintDialog> dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("printDialog"));
     if (dialog.exec() != QDialog::Accepted) return;
     if (!picture().print(printer))

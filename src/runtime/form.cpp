@@ -4,6 +4,7 @@
 #include "runtime/form.h"
 
 #include "runtime/controls.h"
+#include "runtime/window_system.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -11,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,7 +43,14 @@ Form::Form(Program &program, const QString &caption, QSize designClientTwips, St
 
 Form::~Form()
 {
+    if (isVisible()) SettleLastFrame(*this);
     m_program.unregisterForm(*this);
+}
+
+void Form::setVisible(bool visible)
+{
+    if (!visible) SettleLastFrame(*this);
+    QWidget::setVisible(visible);
 }
 
 int Form::twipsToPixels(int twips) const
@@ -154,23 +161,16 @@ void Form::connectClicked(QAbstractButton *button, std::function<void()> handler
     connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
 }
 
-namespace {
 // Under Wayland a program cannot bring its own window to the front: raise() and
 // activateWindow() are requests the compositor may ignore, and weston ignores them always (it
 // has no activation protocol; KWin and Mutter honour one that comes with the user's last
 // input, which Qt sends). What a compositor does is put a window it maps on top and activate
 // it. And it configures a window before Qt exposes it, the first time already maximized.
-bool underWayland()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-} // namespace
-
 void Form::showWindow()
 {
     if (isVisible()) {
         if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
-        if (!underWayland()) {
+        if (!UnderWayland()) {
             raise();
             activateWindow();
             return;
@@ -214,7 +214,7 @@ void Form::waitUntilPlaced()
         // Placed: resized from its design size, or (shown again) already filling the screen,
         // or exposed by a compositor, which exposes it only at the size it configured.
         const bool filling = screen() && frameGeometry() == screen()->availableGeometry();
-        if (window && window->isExposed() && (size() != before || filling || underWayland())) break;
+        if (window && window->isExposed() && (size() != before || filling || UnderWayland())) break;
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

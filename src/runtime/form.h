@@ -76,6 +76,8 @@ public:
 
     // Called by the program to make the window appear.
     void showWindow();
+    // Hiding a window first lets its last frame settle with the window system.
+    void setVisible(bool visible) override;
     // Called by the program run without a screen: the window stays hidden, its drawing area
     // takes the given size.
     void showOffScreen(QSize area);

@@ -4,6 +4,7 @@
 #include "runtime/program.h"
 
 #include "runtime/form.h"
+#include "runtime/window_system.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -109,8 +110,8 @@ void Program::showMessage(const QString &prompt, bool isError)
         return;
     }
     QWidget *owner = m_active && m_active->isVisible() ? m_active : nullptr;
-    QMessageBox box(isError ? QMessageBox::Critical : QMessageBox::NoIcon, m_title, prompt,
-                    QMessageBox::Ok, owner);
+    Settled<QMessageBox> box(isError ? QMessageBox::Critical : QMessageBox::NoIcon, m_title, prompt,
+                             QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     emit messageBoxShown(&box);
     box.exec();

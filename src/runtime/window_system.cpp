@@ -1,0 +1,64 @@
+// SPDX-FileCopyrightText: 2026 The Borvane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "runtime/window_system.h"
+
+#include <QEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QTimer>
+#include <QVersionNumber>
+#include <QWidget>
+#include <QWindow>
+
+bool UnderWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+namespace {
+
+bool frameCallbacksRace()
+{
+    static const bool races = UnderWayland() && QLibraryInfo::version() < QVersionNumber(6, 4, 3);
+    return races;
+}
+
+// Ends a local event loop when the window is asked to update.
+class UpdateWatch : public QObject
+{
+public:
+    UpdateWatch(QWindow &window, QEventLoop &loop) : m_window(window), m_loop(loop)
+    {
+        window.installEventFilter(this);
+    }
+    ~UpdateWatch() override { m_window.removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::UpdateRequest) m_loop.quit();
+        return false;
+    }
+
+private:
+    QWindow &m_window;
+    QEventLoop &m_loop;
+};
+
+} // namespace
+
+void SettleLastFrame(QWidget &widget)
+{
+    if (!frameCallbacksRace() || !widget.isVisible()) return;
+    QWindow *window = widget.windowHandle();
+    if (!window || !window->isExposed()) return;
+    // A window the compositor no longer draws gets no answer: Qt gives up on it after 100 ms.
+    constexpr int longestWaitMilliseconds = 150;
+    QEventLoop loop;
+    UpdateWatch watch(*window, loop);
+    QTimer::singleShot(longestWaitMilliseconds, &loop, &QEventLoop::quit);
+    window->requestUpdate();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
