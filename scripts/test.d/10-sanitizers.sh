@@ -32,14 +32,10 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$suppressions:print_suppressions=0"
 
 built=$SECONDS
-# The tests in a real X server (tests/x11) run with whole allocation stacks (the slow unwinder):
+# The tests in a real X server (label x11) run with whole allocation stacks (the slow unwinder):
 # Qt's libraries have no frame pointers, and only a whole stack names the Qt function a leak
 # inside Qt comes from. The other tests keep the fast unwinder, three times as fast.
-x11_tests=$(cd "$BORVANE_ROOT/tests/x11" && find . -maxdepth 1 -name 'tst_*.cpp' -printf '%f\n' |
-            sed 's/\.cpp$//' | paste -sd '|')
-ctest --test-dir "$build" --output-on-failure --timeout 900 ${x11_tests:+-E "^($x11_tests)\$"}
-if [ -n "$x11_tests" ]; then
-    ASAN_OPTIONS="$ASAN_OPTIONS:fast_unwind_on_malloc=0" \
-        ctest --test-dir "$build" --output-on-failure --timeout 900 -R "^($x11_tests)\$"
-fi
+ctest --test-dir "$build" --output-on-failure --timeout 900 -LE x11
+ASAN_OPTIONS="$ASAN_OPTIONS:fast_unwind_on_malloc=0" \
+    ctest --test-dir "$build" --output-on-failure --timeout 900 -L x11
 echo "sanitizers: build $((built - started)) s, tests $((SECONDS - built)) s"

@@ -15,7 +15,6 @@
 #include "runtime/palette.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -54,7 +53,6 @@ class WaylandSwitchingTest : public QObject
 
 private slots:
     void initTestCase();
-    void switcherActivatesOncePerSwitch_data();
     void switcherActivatesOncePerSwitch();
 };
 
@@ -67,45 +65,27 @@ void WaylandSwitchingTest::initTestCase()
              qPrintable(QGuiApplication::platformName()));
 }
 
-void WaylandSwitchingTest::switcherActivatesOncePerSwitch_data()
-{
-    // Starting on Form4 (stack: Form4, Form3, Form2, Form1), the presses of Tab in each switch
-    // and the window each one brings to the front (and to the top of the stack).
-    QTest::addColumn<QList<int>>("tabs");
-    QTest::addColumn<QList<int>>("windows");
-    QTest::newRow("Form3 and Form4 in turn") << QList<int>{1, 1, 1, 1} << QList<int>{3, 4, 3, 4};
-    QTest::newRow("Form2, then Form4 with its ratio 0.51") << QList<int>{2, 1} << QList<int>{2, 4};
-    QTest::newRow("Form1, then Form4 with the calibrated ratio")
-        << QList<int>{3, 1} << QList<int>{1, 4};
-}
-
 void WaylandSwitchingTest::switcherActivatesOncePerSwitch()
 {
-    QFETCH(QList<int>, tabs);
-    QFETCH(QList<int>, windows);
     Session s;
     s.toForm2();
     s.calibrate(4); // 0.59
     s.toForm3();
     s.choose(1);
-    // A rejected entry stays red until Form3's next activation, corrected or not.
-    ui::type(s.app.form3().Text2, QStringLiteral("abc"));
-    ui::click(s.app.form3().Command2);
-    QCOMPARE(s.boxes.texts, QStringList{QStringLiteral("VALb non è un numero")});
-    ui::type(s.app.form3().Text2, QStringLiteral("15"));
     s.toForm4();
     letTheCompositorAnswer();
-    QCOMPARE(s.boxes.texts.size(), 1);
     QCOMPARE(s.activations[4], 1);
-    QCOMPARE(BackColor(s.app.form3().Text2), FromBgr(255));
 
     const std::array<Form *, 5> forms = {nullptr, &s.app.form1(), &s.app.form2(), &s.app.form3(),
                                          &s.app.form4()};
     int expected[5] = {0, 1, 1, 1, 1};
-    for (qsizetype i = 0; i < tabs.size(); ++i) {
-        const int window = windows[i];
+    // Starting on Form4 (stack: Form4, Form3, Form2, Form1), each switch: the presses of Tab and
+    // the window they bring to the front (and to the top of the stack). Form4 first plots with
+    // the calibrated ratio, and with 0.51 once Form2 has been activated again.
+    const std::pair<int, int> switches[] = {{1, 3}, {1, 4}, {2, 2}, {1, 4}, {3, 1}, {1, 4}};
+    for (const auto &[tabs, window] : switches) {
         DrawingRecorder drawn(s.app.form4());
-        QVERIFY(pressSwitcher(tabs[i]));
+        QVERIFY(pressSwitcher(tabs));
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), forms[window], 3000);
         letTheCompositorAnswer();
         ++expected[window];
@@ -115,7 +95,6 @@ void WaylandSwitchingTest::switcherActivatesOncePerSwitch()
         QCOMPARE(QApplication::activeWindow(), forms[window]);
         // What each window's activation does, once.
         if (window == 2) QCOMPARE(s.app.form2().Incr, Variant(0.51));
-        if (window == 3) QCOMPARE(BackColor(s.app.form3().Text2), FromBgr(0xFFFFFF));
         if (window == 4) {
             QCOMPARE(s.app.form3().Miocolor, Integer(expected[4]));
             QCOMPARE(drawn.lines.size(), size_t(2));
@@ -127,7 +106,7 @@ void WaylandSwitchingTest::switcherActivatesOncePerSwitch()
             QVERIFY(drawn.dots.empty());
         }
     }
-    QCOMPARE(s.boxes.texts.size(), 1);
+    QVERIFY(s.boxes.texts.isEmpty());
     // Every window is still open.
     for (int n = 1; n <= 4; ++n)
         QVERIFY(forms[n]->isVisible());
