@@ -417,6 +417,7 @@ void ExportTest::menuAndDialogsAreNoWindowSwitch_data()
     const QStringList menu{QStringLiteral("QMenu"), QStringLiteral("Salva immagine…"),
                            QStringLiteral("Copia immagine"), QStringLiteral("Stampa…")};
     QTest::newRow("context menu, right button") << "mouse" << menu;
+    QTest::newRow("right button on a command, no menu") << "mouse on command" << QStringList();
     QTest::newRow("context menu, Menu key") << "menu key" << menu;
     QTest::newRow("context menu, Shift+F10") << "shift f10" << menu;
     QTest::newRow("save dialog, cancelled") << "save" << QStringList{QStringLiteral("QFileDialog")};
@@ -443,9 +444,17 @@ void ExportTest::menuAndDialogsAreNoWindowSwitch()
     });
     const QPoint at(f.width() / 2, f.height() / 2);
     QContextMenuEvent click(QContextMenuEvent::Mouse, at, f.mapToGlobal(at));
+    const QPoint onCommand(f.Command1->width() / 2, f.Command1->height() / 2);
+    QContextMenuEvent clickOnCommand(QContextMenuEvent::Mouse, onCommand,
+                                     f.Command1->mapToGlobal(onCommand));
     if (how == QLatin1String("mouse"))
         QApplication::sendEvent(&f, &click);
-    else if (how == QLatin1String("menu key"))
+    else if (how == QLatin1String("mouse on command")) {
+        // Sent to the command, as the window system does; the application passes it up if the
+        // command leaves it.
+        QApplication::sendEvent(f.Command1, &clickOnCommand);
+        QTest::qWait(100);
+    } else if (how == QLatin1String("menu key"))
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Menu);
     else if (how == QLatin1String("shift f10"))
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10, Qt::ShiftModifier);

@@ -368,6 +368,12 @@ QString Form4::defaultFileName() const
 
 void Form4::contextMenuEvent(QContextMenuEvent *event)
 {
+    // The menu is the drawing's: a right click on a command is not one on the drawing. The Menu
+    // key and Shift+F10 open it from whichever command has the focus.
+    if (event->reason() == QContextMenuEvent::Mouse && childAt(event->pos())) {
+        event->ignore();
+        return;
+    }
     showMenu(event->globalPos());
 }
 
