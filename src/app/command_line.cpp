@@ -13,10 +13,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QRegularExpression>
-#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,13 +47,6 @@ void print(const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-}
-
-// Qt's own texts (the parser's help and errors) in Italian, where Qt's translations are there.
-void loadQtTexts(QTranslator &texts)
-{
-    if (texts.load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&texts);
 }
 
 // "1920x1080" (or with ×, X): the two sides, each within the bounds.
@@ -96,12 +87,11 @@ int RunCommandLine(int argc, char **argv)
     QApplication application(argc, argv);
     setUpProcess();
     // Qt's texts are needed for the help and for refused arguments, not for a plot.
-    QTranslator qtTexts;
     const QStringList arguments = QCoreApplication::arguments();
     const bool exporting = std::any_of(arguments.begin(), arguments.end(), [](const QString &a) {
         return a == QLatin1String("--esporta") || a.startsWith(QLatin1String("--esporta="));
     });
-    if (!exporting) loadQtTexts(qtTexts);
+    if (!exporting) installQtTexts();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -144,7 +134,7 @@ int RunCommandLine(int argc, char **argv)
 
     if (!parser.parse(arguments)) {
         if (exporting) {
-            loadQtTexts(qtTexts);
+            installQtTexts();
             parser.parse(arguments); // again, for the error in Italian
         }
         say(parser.errorText());

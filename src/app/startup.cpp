@@ -32,6 +32,16 @@ void setUpProcess()
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
+void installQtTexts()
+{
+    static QTranslator qtTexts;
+    static const bool installed =
+        qtTexts.load(QStringLiteral("qtbase_it"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(&qtTexts);
+    Q_UNUSED(installed);
+}
+
 namespace {
 
 void setUpDesktop()
@@ -43,10 +53,7 @@ void setUpDesktop()
         icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
 
-    static QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_it"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    installQtTexts();
 }
 
 // Waits for the window's first paint, then sets the desktop up once the paint is through.

@@ -10,6 +10,10 @@
 
 void setUpProcess();
 
+// Qt's own texts in Italian (a text box's context menu, the command line's help and errors),
+// where Qt's translations are installed. Once per process; later calls do nothing.
+void installQtTexts();
+
 class QWidget;
 
 // What only the desktop around the windows needs, done once the first window has been painted,

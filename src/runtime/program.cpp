@@ -31,8 +31,8 @@ void Program::show(Form &form)
     if (m_ended) return;
     const bool changes = m_active != &form;
     m_active = &form;
-    if (m_offScreen) {
-        form.showOffScreen(m_offScreenArea);
+    if (m_offScreenArea) {
+        form.showOffScreen(*m_offScreenArea);
         if (changes) activate(form);
         return;
     }
@@ -92,7 +92,6 @@ void Program::MsgBox(const QString &prompt)
 
 void Program::runOffScreen(QSize area, Messages messages)
 {
-    m_offScreen = true;
     m_offScreenArea = area;
     m_messages = std::move(messages);
 }

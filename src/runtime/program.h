@@ -15,6 +15,7 @@
 #include <exception>
 #include <functional>
 #include <new>
+#include <optional>
 #include <vector>
 
 class Form;
@@ -102,7 +103,6 @@ private:
     Form *m_active = nullptr;
     int m_showing = 0;
     bool m_ended = false;
-    bool m_offScreen = false;
-    QSize m_offScreenArea;
+    std::optional<QSize> m_offScreenArea; // run without a screen, on an area of this size
     Messages m_messages;
 };
