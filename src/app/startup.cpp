@@ -3,6 +3,8 @@
 
 #include "app/startup.h"
 
+#include "runtime/window_system.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
@@ -30,6 +32,7 @@ void setUpProcess()
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);
+    LetWaylandReadersSettleAtExit();
 }
 
 void installQtTexts()

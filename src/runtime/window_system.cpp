@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLibraryInfo>
+#include <QThread>
 #include <QTimer>
 #include <QVersionNumber>
 #include <QWidget>
@@ -61,4 +62,14 @@ void SettleLastFrame(QWidget &widget)
     QTimer::singleShot(longestWaitMilliseconds, &loop, &QEventLoop::quit);
     window->requestUpdate();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void LetWaylandReadersSettleAtExit()
+{
+    static bool registered = false;
+    if (registered || !UnderWayland()) return;
+    registered = true;
+    // A post routine runs as the application object goes, before Qt's Wayland connection does;
+    // by then nothing of the program asks for events any more.
+    qAddPostRoutine([] { QThread::msleep(50); });
 }
