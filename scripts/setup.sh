@@ -51,3 +51,45 @@ borvane_setup() {
     echo "Building: ${build_dir#"$BORVANE_ROOT"/} (the first build takes a minute or more)"
     borvane_quietly cmake --build "$build_dir" --parallel "$(nproc)"
 }
+
+# The archive entries of apt's sources, one URI a line, the release's own first: one-line
+# entries ("deb [options] URI suite components") and deb822 stanzas (Types, URIs, Suites).
+borvane_apt_archives() {
+    local file
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$file" ] || continue
+        awk '$1 == "deb" {
+                 i = 2
+                 if ($i ~ /^\[/) { while (i < NF && $i !~ /\]$/) i++; i++ }
+                 if ($(i + 1) !~ /-/) print $i
+             }' "$file"
+    done
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        awk 'BEGIN { RS = ""; FS = "\n" }
+             {
+                 types = uris = suites = ""; enabled = "yes"
+                 for (n = 1; n <= NF; n++) {
+                     if ($n ~ /^#/ || index($n, ":") == 0) continue
+                     key = tolower(substr($n, 1, index($n, ":") - 1))
+                     value = substr($n, index($n, ":") + 1)
+                     if (key == "types") types = value
+                     else if (key == "uris") uris = value
+                     else if (key == "suites") suites = value
+                     else if (key == "enabled") enabled = tolower(value)
+                 }
+                 if (enabled ~ /no/ || (" " types " ") !~ /[ \t]deb[ \t]/) next
+                 split(suites, suite, /[ \t]+/)
+                 for (s in suite)
+                     if (suite[s] != "" && suite[s] !~ /-/) { split(uris, uri, /[ \t]+/)
+                         for (u in uri) if (uri[u] != "") print uri[u]
+                         break }
+             }' "$file"
+    done
+}
+
+# The first Debian archive that apt's sources name (nothing on a system that is not Debian).
+borvane_debian_mirror() {
+    (. /etc/os-release && [ "${ID:-}" = debian ]) || return 0
+    borvane_apt_archives | grep -E '^(https?|ftp)://' | head -n 1 || true
+}
