@@ -4,6 +4,7 @@
 #include "runtime/picture.h"
 
 #include "runtime/surface.h"
+#include "runtime/svg_drawing.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -15,7 +16,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -138,13 +138,8 @@ bool Picture::write(Format format, QIODevice &device) const
         return writer.write(written);
     }
     case Format::Svg: {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&device);
-        svg.setSize(m_size);
-        svg.setViewBox(QRect(QPoint(0, 0), m_size));
-        svg.setResolution(int(std::lround(m_dpi)));
-        svg.setTitle(QStringLiteral("Borvane"));
-        svg.setDescription(QStringLiteral("Disegnato con Borvane"));
+        SvgDrawing svg(device, m_size, m_dpi, QStringLiteral("Borvane"),
+                       QStringLiteral("Disegnato con Borvane"));
         QPainter painter;
         if (!painter.begin(&svg)) return false;
         paint(painter, QRectF(QPointF(0, 0), QSizeF(m_size)));
