@@ -272,10 +272,12 @@ QRgb BackColor(const QLineEdit *box)
 
 namespace {
 
-// The family a font of the program is drawn in: the original where it is installed, otherwise
-// the first of its substitutes that is. Found once per family, and named to Qt directly: asked
-// for a missing family, Qt would first look through the system's fallbacks for it, at a cost
-// the first window pays.
+// The family a font of the program is drawn in: the original where it is installed as an
+// outline font, otherwise the first of its substitutes that is. A bitmap face of the same name
+// does not count: Windows keeps MS Sans Serif as one, which Qt draws with letters missing (a
+// capital I) or doubled (an m as "rr"), at a single size. Found once per family, and named to
+// Qt directly: asked for a missing family, Qt would first look through the system's fallbacks
+// for it, at a cost the first window pays.
 QString installedFamily(const QString &family)
 {
     static QHash<QString, QString> found;
@@ -286,7 +288,8 @@ QString installedFamily(const QString &family)
     for (const QString &candidate : QStringList{family} + QFont::substitutes(family)) {
         const auto match =
             std::find_if(installed.cbegin(), installed.cend(), [&](const QString &f) {
-                return f.compare(candidate, Qt::CaseInsensitive) == 0;
+                return f.compare(candidate, Qt::CaseInsensitive) == 0 &&
+                       QFontDatabase::isSmoothlyScalable(f);
             });
         if (match != installed.cend()) {
             chosen = *match; // as the system spells it

@@ -151,6 +151,6 @@ template <class Handler> void Form::onClick(QAbstractButton *button, Handler han
 void SetBackColor(QLineEdit *box, QRgb colour);
 QRgb BackColor(const QLineEdit *box);
 
-// A font of the program's: the family itself where it is installed, otherwise the first of its
-// substitutes (QFont::substitutes) that is.
+// A font of the program's: the family itself where it is installed as an outline font,
+// otherwise the first of its substitutes (QFont::substitutes) that is.
 QFont ProgramFont(const QString &family, qreal points, bool bold = false);
