@@ -8,8 +8,8 @@
 set -euo pipefail
 
 BORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BORVANE_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-                  qt6-translations-l10n fonts-liberation)
+BORVANE_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
+                  fonts-liberation)
 
 # Runs a command with its output kept aside, and shows that output only when the command fails.
 borvane_quietly() {

@@ -7,8 +7,9 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-borvane_setup "$BORVANE_ROOT/build/test" xvfb openbox x11-utils -- -DBORVANE_WERROR=ON \
-    -DBUILD_TESTING=ON
+# Qt Svg: the tests draw the program's SVG files again to compare them with its windows.
+borvane_setup "$BORVANE_ROOT/build/test" qt6-svg-dev xvfb openbox x11-utils -- \
+    -DBORVANE_WERROR=ON -DBUILD_TESTING=ON
 ctest --test-dir "$BORVANE_ROOT/build/test" --output-on-failure --timeout 900
 passed=$(ctest --test-dir "$BORVANE_ROOT/build/test" -N | sed -n 's/^Total Tests: //p')
 

@@ -16,7 +16,12 @@
 #include <QTest>
 
 #include <functional>
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <psapi.h>
+#else
 #include <unistd.h>
+#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 #define BORVANE_ADDRESS_SANITIZER 1
@@ -45,6 +50,17 @@ struct Resident
 
 Resident resident()
 {
+#ifdef Q_OS_WIN
+    // Windows counts the process's own memory apart (its private bytes); the working set as a
+    // whole stands for the shared part (it holds that, and the own part checked apart).
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(GetCurrentProcess(),
+                              reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters),
+                              sizeof(counters)))
+        return {};
+    return {qint64(counters.PrivateUsage), qint64(counters.WorkingSetSize)};
+#else
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly)) return {};
     const QList<QByteArray> fields = statm.readAll().simplified().split(' ');
@@ -52,6 +68,7 @@ Resident resident()
     const qint64 page = sysconf(_SC_PAGESIZE);
     return {(fields[1].toLongLong() - fields[2].toLongLong()) * page,
             fields[2].toLongLong() * page};
+#endif
 }
 
 double megabytes(qint64 bytes)

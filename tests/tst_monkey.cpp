@@ -47,7 +47,11 @@
 #include <memory>
 #include <optional>
 #include <random>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -84,10 +88,32 @@ char whereNow[256] = "monkey: not started\n";
 
 void printWhereNow()
 {
+#ifdef Q_OS_WIN
+    const int ignored = ::_write(2, whereNow, unsigned(std::strlen(whereNow)));
+#else
     const ssize_t ignored = ::write(STDERR_FILENO, whereNow, std::strlen(whereNow));
+#endif
     (void)ignored;
 }
 
+#ifdef Q_OS_WIN
+void onFatalSignal(int signal)
+{
+    printWhereNow();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void installLastWords()
+{
+    for (int signal : {SIGSEGV, SIGABRT, SIGFPE, SIGILL})
+        std::signal(signal, onFatalSignal);
+    std::set_terminate([] {
+        printWhereNow();
+        std::abort();
+    });
+}
+#else
 struct sigaction previousAction[32];
 
 void onFatalSignal(int signal)
@@ -113,6 +139,7 @@ void installLastWords()
     });
     if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(printWhereNow);
 }
+#endif
 
 // ---- Randomness ------------------------------------------------------------------------------
 

@@ -21,6 +21,10 @@
 #include <cstring>
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
 
 constexpr int Done = 0;
@@ -37,6 +41,44 @@ constexpr double highestRatio = 1.11;
 constexpr const char *optionNames[] = {"esporta", "figura",     "a",    "b",       "c", "incr",
                                        "base",    "dimensione", "help", "version", "h", "v"};
 
+#ifdef Q_OS_WIN
+// On Windows the program is a windowed one, which has no standard output of its own when
+// started from a console: it writes into the console of the program that started it. When its
+// output goes to a file or a pipe, it writes there, in UTF-8.
+void write(DWORD which, const QString &text)
+{
+    HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        static const HANDLE console = [] {
+            if (!AttachConsole(ATTACH_PARENT_PROCESS)) return INVALID_HANDLE_VALUE;
+            return CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+        }();
+        handle = console;
+    }
+    if (handle == INVALID_HANDLE_VALUE) return;
+    DWORD mode = 0;
+    DWORD written = 0;
+    // A console takes the text as it is: no code page can spoil "è".
+    if (GetConsoleMode(handle, &mode)) {
+        WriteConsoleW(handle, text.utf16(), DWORD(text.size()), &written, nullptr);
+        return;
+    }
+    const QByteArray bytes = text.toUtf8();
+    WriteFile(handle, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
+}
+
+void say(const QString &text)
+{
+    write(STD_ERROR_HANDLE, text + QLatin1Char('\n'));
+}
+
+void print(const QString &text)
+{
+    write(STD_OUTPUT_HANDLE, text);
+}
+#else
 void say(const QString &text)
 {
     const QByteArray bytes = text.toUtf8() + '\n';
@@ -48,6 +90,7 @@ void print(const QString &text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
 }
+#endif
 
 // "1920x1080" (or with ×, X): the two sides, each within the bounds.
 std::optional<QSize> readSize(const QString &text)

@@ -1,0 +1,23 @@
+# SPDX-FileCopyrightText: 2026 The Borvane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Included where the program's target is made, when building for Windows: a windowed program
+# (no console window opens with it; the command line attaches to its caller's console), with
+# the program's icon, made at build time from its own pictures, and the one version.
+
+set_target_properties(borvane PROPERTIES WIN32_EXECUTABLE ON)
+
+find_program(BORVANE_MAGICK convert REQUIRED DOC "ImageMagick's convert, which makes the icon")
+set(BORVANE_ICO ${CMAKE_CURRENT_BINARY_DIR}/borvane.ico)
+set(borvane_icon_pictures)
+foreach(size 16 24 32 48 64 128 256)
+    list(APPEND borvane_icon_pictures
+         ${PROJECT_SOURCE_DIR}/packaging/icons/${size}x${size}/org.borvane.Borvane.png)
+endforeach()
+add_custom_command(OUTPUT ${BORVANE_ICO}
+                   COMMAND ${BORVANE_MAGICK} ${borvane_icon_pictures} ${BORVANE_ICO}
+                   DEPENDS ${borvane_icon_pictures}
+                   COMMENT "The program's icon, every size in one file" VERBATIM)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/borvane.rc.in borvane.rc @ONLY)
+target_sources(borvane PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/borvane.rc ${BORVANE_ICO})
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/borvane.rc PROPERTIES OBJECT_DEPENDS
+                                                                         ${BORVANE_ICO})
