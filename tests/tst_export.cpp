@@ -404,9 +404,9 @@ void ExportTest::refusedSaveLeavesNothing()
     QFETCH(QString, reason);
     QTemporaryDir scratch;
     const QString folder = scratch.filePath(QStringLiteral("cartella"));
-    const QString file = folder + (where == QLatin1String("missing") ? "/manca/piano.png"
+    const QString file = folder + (where == QLatin1String("missing")     ? "/manca/piano.png"
                                    : where == QLatin1String("extension") ? "/piano.jpg"
-                                                                          : "/piano.png");
+                                                                         : "/piano.png");
     QVERIFY(QDir().mkdir(folder));
 #ifdef Q_OS_WIN
     if (where == QLatin1String("read-only"))
@@ -430,8 +430,8 @@ void ExportTest::refusedSaveLeavesNothing()
     const auto unmount = qScopeGuard([&] {
         if (mounted) umount(QFile::encodeName(folder).constData());
     });
-    const bool readOnly = where == QLatin1String("read-only") ||
-                          (mounted && where == QLatin1String("protected"));
+    const bool readOnly =
+        where == QLatin1String("read-only") || (mounted && where == QLatin1String("protected"));
 #endif
     const bool writeProtected = where == QLatin1String("protected") && !mounted;
     if (existing) {

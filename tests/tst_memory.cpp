@@ -17,8 +17,8 @@
 
 #include <functional>
 #ifdef Q_OS_WIN
-#include <qt_windows.h>
 #include <psapi.h>
+#include <qt_windows.h>
 #else
 #include <unistd.h>
 #endif

@@ -10,16 +10,23 @@
 #include "intro/form1.h"
 #include "runtime/number_text.h"
 #include "runtime/palette.h"
+#include "runtime/svg_drawing.h"
 #include "runtime/variant.h"
 
+#include <QBuffer>
 #include <QMessageBox>
+#include <QPainter>
 #include <QTest>
+#ifdef BORVANE_SVG_RENDERER
+#include <QSvgRenderer>
+#endif
 #include <bit>
 #include <functional>
 
 Q_DECLARE_METATYPE(Variant)
 Q_DECLARE_METATYPE(Variant::Kind)
 Q_DECLARE_METATYPE(std::function<void()>)
+Q_DECLARE_METATYPE(std::function<void(QPainter &)>)
 
 namespace {
 
@@ -69,6 +76,8 @@ private slots:
     void drawingSurvivesResizeAndClsEmptiesIt();
     void messageBoxHasTheProgramTitle();
     void controlsArePlacedInTwips();
+    void svgDrawingFollowsThePainter_data();
+    void svgDrawingFollowsThePainter();
 };
 
 void RuntimeTest::arithmetic_data()
@@ -437,6 +446,91 @@ void RuntimeTest::controlsArePlacedInTwips()
     QCOMPARE(form.twipsToPixels(15), 1);
     QCOMPARE(form.twipsToPixels(4320), 288);
     QCOMPARE(form.size(), QSize(11670 / 15, 8565 / 15));
+}
+
+void RuntimeTest::svgDrawingFollowsThePainter_data()
+{
+    using Paint = std::function<void(QPainter &)>;
+    QTest::addColumn<Paint>("paint");
+    QTest::addColumn<int>("paths"); // the SVG's paths: one per run of one colour, or of lines
+    QTest::addColumn<int>("clips"); // the clips that lines needed
+    const QColor navy(0, 0, 128), green(0, 128, 0);
+    QTest::newRow("rectangles moved and scaled, one colour one path") << Paint([=](QPainter &p) {
+        p.translate(10, 20);
+        p.scale(2, 3);
+        p.fillRect(QRectF(1, 1, 4, 4), navy);
+        p.fillRect(QRectF(20, 2, 3, 3), navy);
+    }) << 1 << 0;
+    QTest::newRow("colours in the order painted") << Paint([=](QPainter &p) {
+        p.fillRect(QRectF(10, 10, 30, 30), navy);
+        p.fillRect(QRectF(20, 20, 30, 30), green);
+        p.fillRect(QRectF(30, 30, 30, 30), navy);
+    }) << 3 << 0;
+    QTest::newRow("rectangles clipped, the clip restored") << Paint([=](QPainter &p) {
+        p.save();
+        p.setClipRect(QRectF(0, 0, 50, 40));
+        p.fillRect(QRectF(40, 30, 30, 30), navy);
+        p.restore();
+        p.fillRect(QRectF(60, 60, 10, 10), navy);
+    }) << 1 << 0;
+    QTest::newRow("a line within the clip, a line across it") << Paint([=](QPainter &p) {
+        p.setClipRect(QRectF(0, 0, 50, 40));
+        p.setPen(QPen(navy, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(10, 20), QPointF(30, 20));
+        p.drawLine(QPointF(10, 30), QPointF(90, 30));
+    }) << 2 << 1;
+    QTest::newRow("a line and rectangles between rectangles") << Paint([=](QPainter &p) {
+        p.fillRect(QRectF(0, 0, 10, 10), navy);
+        p.setPen(QPen(green, 4));
+        p.drawLine(QPointF(0, 50), QPointF(99, 50));
+        p.fillRect(QRectF(20, 0, 10, 10), navy);
+    }) << 3 << 0;
+}
+
+void RuntimeTest::svgDrawingFollowsThePainter()
+{
+    using Paint = std::function<void(QPainter &)>;
+    QFETCH(Paint, paint);
+    QFETCH(int, paths);
+    QFETCH(int, clips);
+    const QSize size(100, 80);
+    QBuffer written;
+    QVERIFY(written.open(QIODevice::WriteOnly));
+    {
+        SvgDrawing drawing(written, size, 96, QStringLiteral("Borvane"), QStringLiteral("prova"));
+        QPainter painter;
+        QVERIFY(painter.begin(&drawing));
+        paint(painter);
+        QVERIFY(painter.end());
+    }
+    const QByteArray svg = written.data();
+    QVERIFY(svg.startsWith("<?xml"));
+    QVERIFY(svg.contains(R"(viewBox="0 0 100 80")"));
+    QCOMPARE(int(svg.count("<path ")), paths);
+    QCOMPARE(int(svg.count("<clipPath ")), clips);
+    QCOMPARE(int(svg.count("clip-path=")), clips);
+#ifdef BORVANE_SVG_RENDERER
+    if (clips == 0) {
+        // Drawn again, it is what the same painting gives on an image (the lines' smoothed
+        // edges apart).
+        QImage expected(size, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        QPainter onImage(&expected);
+        paint(onImage);
+        onImage.end();
+        QImage rendered(size, QImage::Format_RGB32);
+        rendered.fill(Qt::white);
+        QPainter onRendered(&rendered);
+        QSvgRenderer renderer(svg);
+        QVERIFY(renderer.isValid());
+        renderer.render(&onRendered);
+        onRendered.end();
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                if (std::abs(y - 50) > 3 && rendered.pixel(x, y) != expected.pixel(x, y))
+                    QFAIL(qPrintable(QStringLiteral("pixel %1, %2 differs").arg(x).arg(y)));
+    }
+#endif
 }
 
 QTEST_MAIN(RuntimeTest)

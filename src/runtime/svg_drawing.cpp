@@ -122,7 +122,8 @@ public:
     void drawLines(const QLineF *lines, int count) override
     {
         if (m_pen.style() == Qt::NoPen) return;
-        for (int i = 0; i < count; ++i) stroke(m_transform.map(lines[i]));
+        for (int i = 0; i < count; ++i)
+            stroke(m_transform.map(lines[i]));
     }
 
     void drawLines(const QLine *lines, int count) override
@@ -166,16 +167,16 @@ private:
         const QRgb rgb = c.rgb();
         if (m_open != Open::Fill || m_fillColour != rgb) {
             close();
-            m_body += "<path fill=\"" + colour(c) + "\" d=\"M" + number(r.x()) + ' ' +
-                      number(r.y());
+            m_body +=
+                "<path fill=\"" + colour(c) + "\" d=\"M" + number(r.x()) + ' ' + number(r.y());
             m_open = Open::Fill;
             m_fillColour = rgb;
         } else {
             m_body += 'm' + number(r.x() - m_start.x()) + ' ' + number(r.y() - m_start.y());
         }
         m_start = r.topLeft();
-        m_body += 'h' + number(r.width()) + 'v' + number(r.height()) + 'h' +
-                  number(-r.width()) + 'z';
+        m_body +=
+            'h' + number(r.width()) + 'v' + number(r.height()) + 'h' + number(-r.width()) + 'z';
     }
 
     void stroke(const QLineF &line)
@@ -186,8 +187,9 @@ private:
         std::optional<int> clipIndex;
         // The drawing's own bounds clip as well.
         if (m_clip && !m_clip->contains(QRectF(QPointF(0, 0), QSizeF(m_size)))) {
-            const QRectF reach = QRectF(line.p1(), line.p2()).normalized().adjusted(
-                -width / 2, -width / 2, width / 2, width / 2);
+            const QRectF reach = QRectF(line.p1(), line.p2())
+                                     .normalized()
+                                     .adjusted(-width / 2, -width / 2, width / 2, width / 2);
             if (!reach.intersects(*m_clip)) return;
             if (!m_clip->contains(reach)) clipIndex = clipOf(*m_clip);
         }
@@ -198,8 +200,7 @@ private:
             m_body += "<path fill=\"none\" stroke=\"" + colour(m_pen.color()) +
                       "\" stroke-width=\"" + number(width) + "\" stroke-linecap=\"" +
                       lineCap(m_pen.capStyle()) + '"';
-            if (clipIndex)
-                m_body += " clip-path=\"url(#c" + QByteArray::number(*clipIndex) + ")\"";
+            if (clipIndex) m_body += " clip-path=\"url(#c" + QByteArray::number(*clipIndex) + ")\"";
             m_body += " d=\"";
             m_open = Open::Stroke;
             m_strokeColour = rgb;
