@@ -133,15 +133,19 @@ struct Run
     QString errors;
 };
 
-// The program itself, from the command line, without a display.
-Run borvane(const QStringList &arguments, const QTemporaryDir &runtime)
+// The program itself, from the command line, without a display: in a desktop session (its
+// runtime folder `runtime`) or without one (cron, ssh: no runtime folder named).
+Run borvane(const QStringList &arguments, const QTemporaryDir &runtime, bool session = true)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    if (session)
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    else
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     process.setProcessEnvironment(environment);
     process.start(QDir(QCoreApplication::applicationDirPath()).filePath(BORVANE_EXECUTABLE),
                   arguments);
@@ -572,13 +576,17 @@ void ExportTest::commandLineStatuses_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message"); // the whole of standard error, if empty or a line
+    QTest::addColumn<bool>("session");    // run in a desktop session (with its runtime folder)
     const auto row = [](const char *tag, const char *arguments, int status, const char *message,
-                        const char *file = "piano.png") {
+                        const char *file = "piano.png", bool session = true) {
         QTest::newRow(tag) << QString::fromUtf8(file) << words(arguments) << status
-                           << QString::fromUtf8(message);
+                           << QString::fromUtf8(message) << session;
     };
     // Written: a vector file of the hyperbola, options with one dash or with "=".
     row("hyperbola as SVG", "--figura iperbole -a 20 -b 15 --c=1", 0, "", "iperbole.svg");
+    // Written without a desktop session (cron, ssh, a container): nothing but the program's own
+    // words on standard error, here none.
+    row("no desktop session", "--figura ellisse --a 20 --b 15 --c 0,5", 0, "", "piano.png", false);
     row("a not a number", "--figura ellisse --a x --b 15 --c 0,5", 2, "VALa non è un numero\n");
     row("b missing", "--figura ellisse --a 20 --c 0,5", 2, "VALb non è un numero\n");
     row("c above 2", "--figura ellisse --a 20 --b 15 --c 2,5", 2, "Valore (c) Max 2\n");
@@ -603,6 +611,7 @@ void ExportTest::commandLineStatuses()
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QString, message);
+    QFETCH(bool, session);
     QTemporaryDir folder;
     file = folder.filePath(file);
     // A file of the user's there already is replaced only by a picture.
@@ -613,7 +622,8 @@ void ExportTest::commandLineStatuses()
         old.write(untouched.toUtf8());
         old.close();
     }
-    const Run run = borvane(QStringList{QStringLiteral("--esporta"), file} + arguments, m_runtime);
+    const Run run =
+        borvane(QStringList{QStringLiteral("--esporta"), file} + arguments, m_runtime, session);
     QCOMPARE(run.status, status);
     QVERIFY2(message.isEmpty() || message.endsWith(QLatin1Char('\n'))
                  ? run.errors == message
@@ -622,8 +632,10 @@ void ExportTest::commandLineStatuses()
     const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(left, existing ? QStringList{QFileInfo(file).fileName()} : QStringList());
     QCOMPARE(old.open(QIODevice::ReadOnly), existing);
-    if (status == 0)
+    if (status == 0 && file.endsWith(QLatin1String(".svg")))
         QCOMPARE(readSvg(old.readAll()).lines, 2);
+    else if (status == 0)
+        QCOMPARE(QImage::fromData(old.readAll()).size(), QSize(1920, 1080)); // the default size
     else if (existing)
         QCOMPARE(QString::fromUtf8(old.readAll()), untouched);
 }

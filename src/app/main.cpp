@@ -10,7 +10,11 @@
 
 int main(int argc, char *argv[])
 {
-    if (IsCommandLine(argc, argv)) return RunCommandLine(argc, argv);
+    if (IsCommandLine(argc, argv)) {
+        // Standard error carries the command line's own words only, even without a session.
+        const auto runtime = privateRuntimeFolderWithoutSession();
+        return RunCommandLine(argc, argv);
+    }
     QApplication application(argc, argv);
     setUpProcess();
     Borvane borvane;

@@ -6,6 +6,7 @@
 #include "runtime/window_system.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFont>
 #include <QIcon>
@@ -33,6 +34,21 @@ void setUpProcess()
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);
     LetWaylandReadersSettleAtExit();
+}
+
+std::unique_ptr<QTemporaryDir> privateRuntimeFolderWithoutSession()
+{
+#ifdef Q_OS_WIN
+    return nullptr; // Qt keeps no runtime folder there
+#else
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return nullptr;
+    // Made for this user alone (0700), as a runtime folder must be; empty: no sandbox.
+    auto folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                  QStringLiteral("/borvane-runtime-XXXXXX"));
+    if (!folder->isValid()) return nullptr;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder->path()));
+    return folder;
+#endif
 }
 
 void installQtTexts()

@@ -8,7 +8,18 @@
 // its own rule (End, or the last window closed) rather than Qt's. Tests and benchmarks call it
 // as the program does.
 
+#include <QTemporaryDir>
+#include <memory>
+
 void setUpProcess();
+
+// A runtime folder for a process started without a desktop session (cron, ssh, a container:
+// no XDG_RUNTIME_DIR): a new private one, named in XDG_RUNTIME_DIR and removed with the result.
+// Qt's start-up asks for the runtime folder (Qt 6.4 looks there for the file that tells it
+// runs in a Flatpak sandbox); without the variable, Qt warns on standard error and makes
+// /tmp/runtime-<user>, which a command line must not do. Elsewhere, and with a session,
+// nothing: the result is empty. Called before the application object is made.
+std::unique_ptr<QTemporaryDir> privateRuntimeFolderWithoutSession();
 
 // Qt's own texts in Italian (a text box's context menu, the command line's help and errors),
 // where Qt's translations are installed. Once per process; later calls do nothing.
