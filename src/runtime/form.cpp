@@ -43,7 +43,8 @@ Form::Form(Program &program, const QString &caption, QSize designClientTwips, St
 
 Form::~Form()
 {
-    if (isVisible()) SettleLastFrame(*this);
+    // Hidden by its owner before (Borvane): hiding waits for the last frame, which must not
+    // happen here, with the window's own part already gone.
     m_program.unregisterForm(*this);
 }
 

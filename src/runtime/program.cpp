@@ -119,9 +119,15 @@ void Program::showMessage(const QString &prompt, bool isError)
 void Program::End()
 {
     if (m_ended) return;
+    shutDown();
+    emit ended();
+}
+
+void Program::shutDown()
+{
+    // Ended first: the activations that hiding brings run no handler.
     m_ended = true;
     m_active = nullptr;
     for (Form *form : m_forms)
         form->hide();
-    emit ended();
 }

@@ -71,6 +71,9 @@ public:
 
     // Ends the program at once: every window closes, nothing is kept.
     void End();
+    // Ends it as End does without saying so (no ended signal): for the program's owner before
+    // it destroys the windows, which must be hidden first (window_system.h).
+    void shutDown();
     bool hasEnded() const { return m_ended; }
 
     void registerForm(Form &form);

@@ -20,10 +20,23 @@ bool UnderWayland()
 
 namespace {
 
+// The Qt versions whose Wayland client frees a frame callback twice (window_system.h): those
+// before 6.4.3.
 bool frameCallbacksRace()
 {
     static const bool races = UnderWayland() && QLibraryInfo::version() < QVersionNumber(6, 4, 3);
     return races;
+}
+
+// The Qt versions whose Wayland client can end with a read prepared and not taken back
+// (window_system.h): every one so far. The reading threads came with 6.3 (qtwayland's "Move the
+// wayland socket polling to a separate event thread", 92a7904d), and the newest sources read
+// still end them so: qtwayland's 6.8 branch and its development branch towards 6.9, and the
+// client in qtbase, where it moved for 6.10. When a release takes the read back, the range
+// ends before that release.
+bool readersCanHangAtExit()
+{
+    return UnderWayland() && QLibraryInfo::version() >= QVersionNumber(6, 3);
 }
 
 // Ends a local event loop when the window is asked to update.
@@ -67,7 +80,7 @@ void SettleLastFrame(QWidget &widget)
 void LetWaylandReadersSettleAtExit()
 {
     static bool registered = false;
-    if (registered || !UnderWayland()) return;
+    if (registered || !readersCanHangAtExit()) return;
     registered = true;
     // A post routine runs as the application object goes, before Qt's Wayland connection does;
     // by then nothing of the program asks for events any more.
