@@ -173,8 +173,11 @@ QString Picture::save(const QString &fileName) const
 {
     const std::optional<Format> format = formatOf(fileName);
     if (!format) return formatRefusal(fileName);
-    // The file is made in memory first: the encoders never meet a failing disk (Qt 6.4's PNG
-    // writer leaks a row when its device fails), and a failure is the file's alone.
+    // The file is made in memory first: the encoders never meet a failing disk, and a failure
+    // is the file's alone. Qt's PNG writer leaks its table of row pointers when its device
+    // fails (png_error() jumps past the delete[] in QPNGImageWriter::writeImage); no Qt bug
+    // names it, and Qt's newest sources read still do so. Writing in memory stays for the
+    // second reason even once every supported Qt frees the table.
     QBuffer encoded;
     encoded.open(QIODevice::WriteOnly);
     if (!write(*format, encoded))
@@ -184,7 +187,9 @@ QString Picture::save(const QString &fileName) const
     // Until commit() the bytes go to a temporary file beside the target; anything short of a
     // complete write leaves the target as it was, and the temporary file is removed. They are
     // flushed before the commit: Qt 6.4's commit() lets a failure of that last write (a full
-    // disk) pass and puts the short file in place of the target.
+    // disk) pass and puts the short file in place of the target (QTBUG-75077; later commit()
+    // acts on it, as Qt 6.9's does). The flush goes once every supported Qt's commit() does,
+    // not before Debian 12 (6.4.2) leaves the supported table.
     if (file.write(encoded.data()) != encoded.size() || !file.flush() || !file.commit())
         return notSaved(fileName, whyNotWritten(file));
     return QString();
