@@ -205,11 +205,17 @@ void Form::waitUntilPlaced()
 {
     // The system maximizes a window a moment after it is shown. The activation that follows
     // Show draws in the client area, so it waits (briefly, taking no user input) for the
-    // window to be placed at its final size.
+    // window to be placed at its final size. Offscreen, X11 window managers and Wayland
+    // compositors all place it so, but a window system that does not maximize (X without a
+    // window manager) never does, and nothing says so: a time ends the wait there. Placing
+    // takes up to 0.4 s offscreen, under openbox and under weston on a busy machine (a heavily
+    // loaded one now and then longer, and the activation then draws at the earlier size); half
+    // a second is what a Show may cost where the window is never placed.
+    constexpr qint64 longestWaitMilliseconds = 500;
     QElapsedTimer timer;
     timer.start();
     const QSize before = size();
-    while (timer.elapsed() < 500) {
+    while (timer.elapsed() < longestWaitMilliseconds) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
         const QWindow *window = windowHandle();
         // Placed: resized from its design size, or (shown again) already filling the screen,
