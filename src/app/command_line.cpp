@@ -263,11 +263,7 @@ int RunCommandLine(int argc, char **argv)
         return Failed;
     }
 
-    Picture picture = form4.picture();
-    // A PNG is the drawing area itself, which the activation has just drawn at this size.
-    const QImage &drawn = form4.surface().image();
-    picture.setImage(drawn.size() == *area ? drawn : drawn.copy(QRect(QPoint(0, 0), *area)));
-    if (const QString error = picture.save(fileName); !error.isEmpty()) {
+    if (const QString error = form4.picture().save(fileName); !error.isEmpty()) {
         say(error);
         return Failed;
     }

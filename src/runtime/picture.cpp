@@ -72,7 +72,6 @@ Picture::Picture(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi, QR
 
 QImage Picture::image() const
 {
-    if (!m_drawn.isNull()) return m_drawn;
     Surface surface;
     surface.setBackColor(m_back);
     surface.setForeColor(m_fore);

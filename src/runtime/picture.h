@@ -30,13 +30,6 @@ public:
     Picture(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi, QRgb background,
             QRgb foreground, std::function<void(Surface &)> draw);
 
-    QSize size() const { return m_size; }
-    qreal devicePixelRatio() const { return m_dpr; }
-
-    // The picture already drawn on an image of its device pixels, to be used as it is (the
-    // command line plots straight onto one).
-    void setImage(QImage drawn) { m_drawn = std::move(drawn); }
-
     // The picture on an image of its device pixels, drawn as the window draws its own.
     QImage image() const;
     // The picture drawn through a painter into `target` (in the painter's coordinates), as
@@ -65,7 +58,6 @@ private:
     QRgb m_back;
     QRgb m_fore;
     std::function<void(Surface &)> m_draw;
-    QImage m_drawn;
 };
 
 // An image in as few bytes per pixel as it can be written without loss: a drawing of at most
