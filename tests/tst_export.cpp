@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -203,6 +204,8 @@ private slots:
     void pictureEqualsTheWindow_data();
     void pictureEqualsTheWindow();
     void paperKeepsTheAspect();
+    void filterGivesTheExtension_data();
+    void filterGivesTheExtension();
     void refusedSaveLeavesNothing_data();
     void refusedSaveLeavesNothing();
     void menuAndDialogsAreNoWindowSwitch_data();
@@ -379,6 +382,52 @@ void ExportTest::paperKeepsTheAspect()
     QFile printed(printer.outputFileName());
     QVERIFY(printed.open(QIODevice::ReadOnly));
     QVERIFY(printed.readAll().startsWith("%PDF-"));
+}
+
+void ExportTest::filterGivesTheExtension_data()
+{
+    QTest::addColumn<int>("moves");        // presses of the down arrow in the list of formats
+    QTest::addColumn<QString>("offered");  // the name the dialog then offers
+    QTest::addColumn<QByteArray>("start"); // how the file written begins
+    QTest::newRow("PNG, as offered") << 0 << "borvane-ellisse.png" << QByteArray("\x89PNG");
+    QTest::newRow("SVG") << 1 << "borvane-ellisse.svg" << QByteArray("<?xml");
+    QTest::newRow("PDF") << 2 << "borvane-ellisse.pdf" << QByteArray("%PDF-");
+}
+
+void ExportTest::filterGivesTheExtension()
+{
+    // The user picks a format in the save dialog's list: the offered name takes its extension,
+    // and the file is written in that format.
+    QFETCH(int, moves);
+    QFETCH(QString, offered);
+    QFETCH(QByteArray, start);
+    Session s;
+    ellipse(s);
+    QTemporaryDir folder;
+    QStringList formats;
+    QString named;
+    Answer<QFileDialog> answer([&](QFileDialog &dialog) {
+        auto *list = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; i < list->count(); ++i)
+            formats << list->itemText(i);
+        for (int i = 0; i < moves; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        named = name->text();
+        name->setText(folder.filePath(named));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    ui::switchTo(&s.app.form4());
+    QTest::keySequence(&s.app.form4(), QKeySequence::Save);
+    ui::settle();
+    QCOMPARE(formats, QStringList({QStringLiteral("Immagine PNG (*.png)"),
+                                   QStringLiteral("Disegno SVG (*.svg)"),
+                                   QStringLiteral("Documento PDF (*.pdf)")}));
+    QCOMPARE(named, offered);
+    QFile written(folder.filePath(offered));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().startsWith(start));
+    QVERIFY(s.boxes.texts.isEmpty());
 }
 
 void ExportTest::refusedSaveLeavesNothing_data()

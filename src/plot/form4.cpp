@@ -373,26 +373,22 @@ void Form4::mnuSalva_Click()
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters{QStringLiteral("Immagine PNG (*.png)"),
-                              QStringLiteral("Disegno SVG (*.svg)"),
-                              QStringLiteral("Documento PDF (*.pdf)")};
-    const QStringList suffixes{QStringLiteral("png"), QStringLiteral("svg"), QStringLiteral("pdf")};
+    const QStringList filters = Picture::nameFilters();
     dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(suffixes[0]);
+    dialog.setDefaultSuffix(Picture::suffixOf(filters.constFirst()));
     dialog.setDirectory(folder);
     dialog.selectFile(defaultFileName());
     // Another filter gives the name its extension; the format follows the extension.
-    connect(&dialog, &QFileDialog::filterSelected, &dialog,
-            [&dialog, &filters, &suffixes](const QString &filter) {
-                const auto index = filters.indexOf(filter);
-                if (index < 0) return;
-                dialog.setDefaultSuffix(suffixes[index]);
-                const QStringList chosen = dialog.selectedFiles();
-                if (chosen.isEmpty()) return;
-                const QFileInfo file(chosen.first());
-                if (file.isDir()) return;
-                dialog.selectFile(file.completeBaseName() + QLatin1Char('.') + suffixes[index]);
-            });
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        const QString suffix = Picture::suffixOf(filter);
+        if (suffix.isEmpty()) return;
+        dialog.setDefaultSuffix(suffix);
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty()) return;
+        const QFileInfo file(chosen.first());
+        if (file.isDir()) return;
+        dialog.selectFile(file.completeBaseName() + QLatin1Char('.') + suffix);
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString error = picture().save(dialog.selectedFiles().first());
     if (!error.isEmpty()) MsgBox(error);

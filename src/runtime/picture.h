@@ -13,6 +13,7 @@
 #include <QRgb>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -41,6 +42,11 @@ public:
 
     // The format that a file name asks for by its extension (.png, .svg, .pdf, any case).
     static std::optional<Format> formatOf(const QString &fileName);
+    // The save dialog's name filters, one for each format ("Immagine PNG (*.png)"), PNG first.
+    static QStringList nameFilters();
+    // The extension that one of those filters gives a file name ("png"); the empty text for
+    // any other filter.
+    static QString suffixOf(const QString &nameFilter);
     // Why a file of this name would not be written for want of a known extension, or the empty
     // text.
     static QString formatRefusal(const QString &fileName);
