@@ -635,6 +635,10 @@ void ExportTest::commandLineStatuses_data()
     row("unknown figure", "--figura cerchio --a 20 --b 15 --c 0,5", 2, "--figura: «cerchio»");
     row("ratio below calibration", "--figura ellisse --a 20 --b 15 --c 0,5 --incr 0,53", 2,
         "--incr: «0,53»");
+    row("ratio at the top of calibration", "--figura ellisse --a 20 --b 15 --c 0,5 --incr 1,11", 0,
+        "", "piano.svg");
+    row("ratio above calibration", "--figura ellisse --a 20 --b 15 --c 0,5 --incr 1,12", 2,
+        "--incr: «1,12»");
     row("size too small", "--figura ellisse --a 20 --b 15 --c 0,5 --dimensione 8x600", 2,
         "--dimensione: «8x600»");
     row("unknown option", "--figura ellisse --a 20 --b 15 --c 0,5 --colore", 2, "colore");

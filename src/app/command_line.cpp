@@ -31,11 +31,9 @@ constexpr int Done = 0;
 constexpr int Failed = 1;
 constexpr int Refused = 2;
 
-// The sides of the picture, in pixels, and the ratio that calibration lets through.
+// The sides of the picture, in pixels.
 constexpr int smallestSide = 16;
 constexpr int largestSide = 8192;
-constexpr double lowestRatio = 0.53; // "OK - continua" wants more than this
-constexpr double highestRatio = 1.11;
 
 // The names of the command line's own options (with one dash or two).
 constexpr const char *optionNames[] = {"esporta", "figura",     "a",    "b",       "c", "incr",
@@ -161,8 +159,9 @@ int RunCommandLine(int argc, char **argv)
                                QStringLiteral("C"));
     const QCommandLineOption ratio(
         QStringLiteral("incr"),
-        QStringLiteral("Il rapporto altezza/larghezza della calibrazione, da oltre 0,53 a 1,11 "
-                       "(predefinito 0,55)."),
+        QStringLiteral("Il rapporto altezza/larghezza della calibrazione, da oltre %1 a %2 "
+                       "(predefinito 0,55).")
+            .arg(CStr(Form2::lowestRatio), CStr(Form2::highestRatio)),
         QStringLiteral("R"), QStringLiteral("0,55"));
     const QCommandLineOption base(QStringLiteral("base"),
                                   QStringLiteral("Traccia anche la figura base."));
@@ -222,10 +221,10 @@ int RunCommandLine(int argc, char **argv)
         }
     }
     const std::optional<double> incr = ReadNumber(parser.value(ratio));
-    if (!incr || !(*incr > lowestRatio && *incr <= highestRatio)) {
+    if (!incr || !(*incr > Form2::lowestRatio && *incr <= Form2::highestRatio)) {
         say(QStringLiteral("--incr: «%1» non è un rapporto valido: serve un numero maggiore di "
-                           "0,53 e non oltre 1,11, come nella calibrazione (per esempio 0,55).")
-                .arg(parser.value(ratio)));
+                           "%2 e non oltre %3, come nella calibrazione (per esempio 0,55).")
+                .arg(parser.value(ratio), CStr(Form2::lowestRatio), CStr(Form2::highestRatio)));
         return Refused;
     }
     const std::optional<QSize> area = readSize(parser.value(size));
