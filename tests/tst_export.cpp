@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -253,6 +254,8 @@ private slots:
     void pictureEqualsTheWindow_data();
     void pictureEqualsTheWindow();
     void paperKeepsTheAspect();
+    void filterGivesTheExtension_data();
+    void filterGivesTheExtension();
     void refusedSaveLeavesNothing_data();
     void refusedSaveLeavesNothing();
     void menuAndDialogsAreNoWindowSwitch_data();
@@ -468,6 +471,52 @@ void ExportTest::paperKeepsTheAspect()
     QCOMPARE(differing, 0);
 }
 
+void ExportTest::filterGivesTheExtension_data()
+{
+    QTest::addColumn<int>("moves");        // presses of the down arrow in the list of formats
+    QTest::addColumn<QString>("offered");  // the name the dialog then offers
+    QTest::addColumn<QByteArray>("start"); // how the file written begins
+    QTest::newRow("PNG, as offered") << 0 << "borvane-ellisse.png" << QByteArray("\x89PNG");
+    QTest::newRow("SVG") << 1 << "borvane-ellisse.svg" << QByteArray("<?xml");
+    QTest::newRow("PDF") << 2 << "borvane-ellisse.pdf" << QByteArray("%PDF-");
+}
+
+void ExportTest::filterGivesTheExtension()
+{
+    // The user picks a format in the save dialog's list: the offered name takes its extension,
+    // and the file is written in that format.
+    QFETCH(int, moves);
+    QFETCH(QString, offered);
+    QFETCH(QByteArray, start);
+    Session s;
+    ellipse(s);
+    QTemporaryDir folder;
+    QStringList formats;
+    QString named;
+    Answer<QFileDialog> answer([&](QFileDialog &dialog) {
+        auto *list = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; i < list->count(); ++i)
+            formats << list->itemText(i);
+        for (int i = 0; i < moves; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        named = name->text();
+        name->setText(folder.filePath(named));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    ui::switchTo(&s.app.form4());
+    QTest::keySequence(&s.app.form4(), QKeySequence::Save);
+    ui::settle();
+    QCOMPARE(formats, QStringList({QStringLiteral("Immagine PNG (*.png)"),
+                                   QStringLiteral("Disegno SVG (*.svg)"),
+                                   QStringLiteral("Documento PDF (*.pdf)")}));
+    QCOMPARE(named, offered);
+    QFile written(folder.filePath(offered));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().startsWith(start));
+    QVERIFY(s.boxes.texts.isEmpty());
+}
+
 void ExportTest::refusedSaveLeavesNothing_data()
 {
     QTest::addColumn<QString>("where");
@@ -679,6 +728,10 @@ void ExportTest::commandLineStatuses_data()
     row("unknown figure", "--figura cerchio --a 20 --b 15 --c 0,5", 2, "--figura: «cerchio»");
     row("ratio below calibration", "--figura ellisse --a 20 --b 15 --c 0,5 --incr 0,53", 2,
         "--incr: «0,53»");
+    row("ratio at the top of calibration", "--figura ellisse --a 20 --b 15 --c 0,5 --incr 1,11", 0,
+        "", "piano.svg");
+    row("ratio above calibration", "--figura ellisse --a 20 --b 15 --c 0,5 --incr 1,12", 2,
+        "--incr: «1,12»");
     row("size too small", "--figura ellisse --a 20 --b 15 --c 0,5 --dimensione 8x600", 2,
         "--dimensione: «8x600»");
     row("unknown option", "--figura ellisse --a 20 --b 15 --c 0,5 --colore", 2, "colore");

@@ -24,7 +24,8 @@ Form2::Form2(Borvane &app)
     Command1 = CommandButton(QStringLiteral("Command1"), QStringLiteral("OK - continua"),
                              {3120, 2880, 1575, 615});
     Text1 = TextBox(QStringLiteral("Text1"), QStringLiteral("Text1"), {360, 2880, 735, 375});
-    HScroll1 = HScrollBar(QStringLiteral("HScroll1"), {480, 1080, 5895, 255}, 1, 30, 1, 1, 1);
+    HScroll1 = HScrollBar(QStringLiteral("HScroll1"), {480, 1080, 5895, 255},
+                          positionOf(lowestRatio), positionOf(highestRatio), 1, 1, 1);
     Label1 = Label(QStringLiteral("Label1"),
                    QStringLiteral("Per calibrare l' impostazione corretta della risoluzione "
                                   "dello SCHERMO"),
@@ -51,14 +52,14 @@ Form2::Form2(Borvane &app)
 void Form2::Form_Activate()
 {
     P1 = SingleQuotient(3.1415927f, 180.0f);
-    Incr = 0.51;
+    Incr = startRatio;
     Text1->setText(CStr(Incr));
     COORDINATE();
 }
 
 void Form2::HScroll1_Change()
 {
-    const Variant r = Variant(HScroll1->value()) * 0.02 + 0.51;
+    const Variant r = Variant(HScroll1->value()) * ratioStep + startRatio;
     if (Incr > r) Cls();
     Incr = r;
     Text1->setText(CStr(Incr));
@@ -91,7 +92,7 @@ void Form2::TRACCIA()
 
 void Form2::Command1_Click()
 {
-    if (Incr > 0.53)
+    if (Incr > lowestRatio)
         app.form3().Show();
     else
         MsgBox(QStringLiteral("Impostare la risoluzione SCHERMO"));

@@ -15,6 +15,19 @@ class Form2 : public Form
 public:
     explicit Form2(Borvane &app);
 
+    // The ratios of the calibration. An activation starts from 0,51; the scroll bar sets
+    // 0,51 + 0,02 × its position, its positions (1 to 30) those of the lowest ratio to the
+    // highest; "OK - continua" goes on only above the lowest.
+    static constexpr double startRatio = 0.51;
+    static constexpr double ratioStep = 0.02;
+    static constexpr double lowestRatio = 0.53;
+    static constexpr double highestRatio = 1.11;
+    // The scroll bar's position nearest to a ratio.
+    static constexpr int positionOf(double ratio)
+    {
+        return int((ratio - startRatio) / ratioStep + 0.5);
+    }
+
     Variant P1;   // degrees to radians, a Single
     Variant Incr; // height-to-width ratio of the frame, a Double
     Variant CX;   // origin of the frame, Singles

@@ -19,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -114,7 +115,7 @@ void Form4::Form_Activate()
 // area, the pen 2 pixels wide, the plot origin 10 right of the middle.
 void Form4::SCALA(const Variant &incr)
 {
-    m_incr = incr;
+    ratio = incr;
     setScaleMode(Surface::Centimetres);
     setDrawWidth(2);
     setScaleWidth(200);
@@ -132,6 +133,7 @@ void Form4::ASSI()
 void Form4::CALCOLA()
 {
     app.form3().Miocolor = app.form3().Miocolor + 1;
+    colour = PlotColour(app.form3());
     Va = app.form3().VALa;
     Vb = app.form3().VALb;
     Vc = app.form3().VALc;
@@ -147,16 +149,14 @@ void Form4::CALCOLA()
 
 // The colour index goes on growing with every activation that does not come through
 // "AVANTI"; past 15 the plots start the palette again (16 is 0, 17 is 1, ...) rather than stop.
-QRgb Form4::PlotColour(const Form3 &form3) const
+QRgb Form4::PlotColour(const Form3 &form3)
 {
-    if (m_drawingAgain) return m_colourAgain;
     const int index = form3.Miocolor.value();
     return QBColor((index % 16 + 16) % 16);
 }
 
 void Form4::PUNTIELLISSE()
 {
-    const Form3 &form3 = app.form3();
     Variant t1, c1, c2, x, y;
     Variant c1Squared; // c1², the same for every t2 of one t1
     ForNext(t1, 0, 360, 1, [&] {
@@ -171,7 +171,7 @@ void Form4::PUNTIELLISSE()
                 y = Vb * c2;
                 const float px = CSng(CX + x);
                 const float py = CSng(CY + y);
-                PSet(px, py, PlotColour(form3));
+                PSet(px, py, colour);
             }
             A2 = A2 + 5;
         }
@@ -180,7 +180,6 @@ void Form4::PUNTIELLISSE()
 
 void Form4::PUNTIIPERBOLE()
 {
-    const Form3 &form3 = app.form3();
     Variant t1, c1, c2, x, y;
     Variant c1Squared; // c1², the same for every t2 of one t1
     ForNext(t1, 0, 360, 1, [&] {
@@ -197,7 +196,7 @@ void Form4::PUNTIIPERBOLE()
                 if (!(Abs(x) > CX) && !(Abs(y) > CY)) {
                     const float px = CSng(CX + x);
                     const float py = CSng(CY + y);
-                    PSet(px, py, PlotColour(form3));
+                    PSet(px, py, colour);
                 }
             }
             A2 = A2 + 5;
@@ -272,16 +271,9 @@ void Form4::Command3_Click()
 // so the earlier one goes: a thousand plots of the same figure cost one record.
 void Form4::remember(Drawn::Kind kind, int figure)
 {
-    if (m_drawingAgain) return;
-    Drawn drawn{kind,
-                std::uint8_t(figure),
-                PlotColour(app.form3()),
-                surface().size(),
-                surface().deviceSize(),
-                m_incr,
-                Va,
-                Vb,
-                Vc};
+    Drawn drawn{
+        kind, std::uint8_t(figure), colour, surface().size(), surface().deviceSize(), ratio, Va, Vb,
+        Vc};
     if (kind == Drawn::Axes) drawn.a = drawn.b = drawn.c = Variant();
     if (kind == Drawn::Base) drawn.c = Variant();
     if (kind != Drawn::Interior) drawn.colour = 0;
@@ -294,44 +286,28 @@ void Form4::remember(Drawn::Kind kind, int figure)
     m_drawn.push_back(std::move(drawn));
 }
 
-// GCC cannot follow a Variant's kind through its union when the values are put back, and warns
-// of a text it never reads.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 void Form4::drawAgain(Surface &target)
 {
-    // The procedures work on the window's own values: they are put back afterwards.
-    struct Kept
-    {
-        Form4 &form;
-        Variant P1, CX, CY, Va, Vb, Vc, incr;
-        Integer A2;
-        ~Kept()
-        {
-            form.P1 = std::move(P1);
-            form.CX = std::move(CX);
-            form.CY = std::move(CY);
-            form.Va = std::move(Va);
-            form.Vb = std::move(Vb);
-            form.Vc = std::move(Vc);
-            form.m_incr = std::move(incr);
-            form.A2 = A2;
-            form.m_drawingAgain = false;
-        }
-    } kept{*this, P1, CX, CY, Va, Vb, Vc, m_incr, A2};
-    m_drawingAgain = true;
+    // The procedures work on the window's values: the replay's own take their place while it
+    // draws, and the window's come back as they were however it ends.
+    PlotValues kept;
+    std::swap(values(), kept);
+    const auto restore = qScopeGuard([this, &kept] { std::swap(values(), kept); });
     drawingOn(target, [&] {
         for (const Drawn &drawn : m_drawn) {
             target.resize(drawn.area, target.devicePixelRatio(), target.logicalDpi());
             target.limitTo(drawn.reach);
             try {
-                P1 = SingleQuotient(3.1415927f, 180.0f);
-                Va = Variant(drawn.a);
-                Vb = Variant(drawn.b);
-                Vc = Variant(drawn.c);
-                m_colourAgain = drawn.colour;
+                // What the drawing was made from; SCALA sets the centre, the plots A2.
+                values() = {.P1 = SingleQuotient(3.1415927f, 180.0f),
+                            .CX = {},
+                            .CY = {},
+                            .Va = drawn.a,
+                            .Vb = drawn.b,
+                            .Vc = drawn.c,
+                            .A2 = {},
+                            .ratio = drawn.incr,
+                            .colour = drawn.colour};
                 SCALA(drawn.incr);
                 if (drawn.kind == Drawn::Axes)
                     ASSI();
@@ -345,9 +321,6 @@ void Form4::drawAgain(Surface &target)
         }
     });
 }
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 Picture Form4::picture()
 {
@@ -400,26 +373,22 @@ void Form4::mnuSalva_Click()
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters{QStringLiteral("Immagine PNG (*.png)"),
-                              QStringLiteral("Disegno SVG (*.svg)"),
-                              QStringLiteral("Documento PDF (*.pdf)")};
-    const QStringList suffixes{QStringLiteral("png"), QStringLiteral("svg"), QStringLiteral("pdf")};
+    const QStringList filters = Picture::nameFilters();
     dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(suffixes[0]);
+    dialog.setDefaultSuffix(Picture::suffixOf(filters.constFirst()));
     dialog.setDirectory(folder);
     dialog.selectFile(defaultFileName());
     // Another filter gives the name its extension; the format follows the extension.
-    connect(&dialog, &QFileDialog::filterSelected, &dialog,
-            [&dialog, &filters, &suffixes](const QString &filter) {
-                const auto index = filters.indexOf(filter);
-                if (index < 0) return;
-                dialog.setDefaultSuffix(suffixes[index]);
-                const QStringList chosen = dialog.selectedFiles();
-                if (chosen.isEmpty()) return;
-                const QFileInfo file(chosen.first());
-                if (file.isDir()) return;
-                dialog.selectFile(file.completeBaseName() + QLatin1Char('.') + suffixes[index]);
-            });
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        const QString suffix = Picture::suffixOf(filter);
+        if (suffix.isEmpty()) return;
+        dialog.setDefaultSuffix(suffix);
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty()) return;
+        const QFileInfo file(chosen.first());
+        if (file.isDir()) return;
+        dialog.selectFile(file.completeBaseName() + QLatin1Char('.') + suffix);
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString error = picture().save(dialog.selectedFiles().first());
     if (!error.isEmpty()) MsgBox(error);

@@ -18,18 +18,26 @@ class Borvane;
 class Form3;
 class QAction;
 
-class Form4 : public Form
+// What the plot window's procedures work on: the window's public values, and beside them the
+// ratio its scale was set from and the colour of its interior points. Drawing the window again
+// swaps a set of its own in for the window's and back out when it is done.
+struct PlotValues
 {
-public:
-    explicit Form4(Borvane &app);
-
     Variant P1; // degrees to radians, a Single
     Variant CX; // the plot origin, Singles; also the bounds of the hyperbola
     Variant CY;
     Variant Va; // copies of a, b and c of the parameter window
     Variant Vb;
     Variant Vc;
-    Integer A2; // the inner angle of the interior plots, in degrees
+    Integer A2;      // the inner angle of the interior plots, in degrees
+    Variant ratio;   // the height-to-width ratio of the scale (Incr of the calibration window)
+    QRgb colour = 0; // of the interior points: the palette's at the colour index of the plot
+};
+
+class Form4 : public Form, public PlotValues
+{
+public:
+    explicit Form4(Borvane &app);
 
     QPushButton *Command4; // "Traccia la figura base"
     QPushButton *Command1; // "RIPRENDI"
@@ -69,9 +77,9 @@ private:
     void PUNTIIPERBOLE();
     void BASEELLISSE();
     void BASEIPERBOLE();
-    // The palette colour of the parameter window's colour index, which keeps cycling past 15
-    // (while drawing again, the colour the plot had).
-    QRgb PlotColour(const Form3 &form3) const;
+    // The palette colour of the parameter window's colour index, which keeps cycling past 15.
+    static QRgb PlotColour(const Form3 &form3);
+    PlotValues &values() { return *this; }
 
     // One drawing of the window: the axes of an activation, an interior plot or a base figure,
     // with what it was drawn from; a few dozen bytes, not its dots.
@@ -89,8 +97,5 @@ private:
     void remember(Drawn::Kind kind, int figure);
 
     Borvane &app;
-    Variant m_incr; // the ratio of the last activation's scale
     std::vector<Drawn> m_drawn;
-    bool m_drawingAgain = false;
-    QRgb m_colourAgain = 0;
 };

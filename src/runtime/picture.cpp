@@ -22,6 +22,20 @@
 
 namespace {
 
+// The formats a picture is saved in: the extension that asks for each, and the save dialog's
+// name filter of it.
+struct FileType
+{
+    Picture::Format format;
+    QLatin1String suffix;
+    QLatin1String nameFilter;
+};
+constexpr FileType fileTypes[] = {
+    {Picture::Format::Png, QLatin1String("png"), QLatin1String("Immagine PNG (*.png)")},
+    {Picture::Format::Svg, QLatin1String("svg"), QLatin1String("Disegno SVG (*.svg)")},
+    {Picture::Format::Pdf, QLatin1String("pdf"), QLatin1String("Documento PDF (*.pdf)")},
+};
+
 // Inches per metre, for the dots per metre a PNG file carries.
 constexpr double inchesPerMetre = 1.0 / 0.0254;
 
@@ -72,7 +86,6 @@ Picture::Picture(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi, QR
 
 QImage Picture::image() const
 {
-    if (!m_drawn.isNull()) return m_drawn;
     Surface surface;
     surface.setBackColor(m_back);
     surface.setForeColor(m_fore);
@@ -117,10 +130,24 @@ bool Picture::print(QPrinter &printer) const
 std::optional<Picture::Format> Picture::formatOf(const QString &fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix == QLatin1String("png")) return Format::Png;
-    if (suffix == QLatin1String("svg")) return Format::Svg;
-    if (suffix == QLatin1String("pdf")) return Format::Pdf;
+    for (const FileType &type : fileTypes)
+        if (suffix == type.suffix) return type.format;
     return std::nullopt;
+}
+
+QStringList Picture::nameFilters()
+{
+    QStringList filters;
+    for (const FileType &type : fileTypes)
+        filters << type.nameFilter;
+    return filters;
+}
+
+QString Picture::suffixOf(const QString &nameFilter)
+{
+    for (const FileType &type : fileTypes)
+        if (nameFilter == type.nameFilter) return type.suffix;
+    return QString();
 }
 
 bool Picture::write(Format format, QIODevice &device) const

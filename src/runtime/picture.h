@@ -13,6 +13,7 @@
 #include <QRgb>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -30,13 +31,6 @@ public:
     Picture(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi, QRgb background,
             QRgb foreground, std::function<void(Surface &)> draw);
 
-    QSize size() const { return m_size; }
-    qreal devicePixelRatio() const { return m_dpr; }
-
-    // The picture already drawn on an image of its device pixels, to be used as it is (the
-    // command line plots straight onto one).
-    void setImage(QImage drawn) { m_drawn = std::move(drawn); }
-
     // The picture on an image of its device pixels, drawn as the window draws its own.
     QImage image() const;
     // The picture drawn through a painter into `target` (in the painter's coordinates), as
@@ -48,6 +42,11 @@ public:
 
     // The format that a file name asks for by its extension (.png, .svg, .pdf, any case).
     static std::optional<Format> formatOf(const QString &fileName);
+    // The save dialog's name filters, one for each format ("Immagine PNG (*.png)"), PNG first.
+    static QStringList nameFilters();
+    // The extension that one of those filters gives a file name ("png"); the empty text for
+    // any other filter.
+    static QString suffixOf(const QString &nameFilter);
     // Why a file of this name would not be written for want of a known extension, or the empty
     // text.
     static QString formatRefusal(const QString &fileName);
@@ -65,7 +64,6 @@ private:
     QRgb m_back;
     QRgb m_fore;
     std::function<void(Surface &)> m_draw;
-    QImage m_drawn;
 };
 
 // An image in as few bytes per pixel as it can be written without loss: a drawing of at most
