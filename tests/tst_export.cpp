@@ -152,8 +152,7 @@ Run borvane(const QStringList &arguments, const QTemporaryDir &runtime, bool ses
     else
         environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     process.setProcessEnvironment(environment);
-    process.start(QDir(QCoreApplication::applicationDirPath()).filePath(BORVANE_EXECUTABLE),
-                  arguments);
+    process.start(QStringLiteral(BORVANE_EXECUTABLE), arguments);
     if (!process.waitForFinished(20000)) return {-1, QStringLiteral("did not end")};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
 }
@@ -634,6 +633,10 @@ void ExportTest::menuAndDialogsAreNoWindowSwitch()
 {
     QFETCH(QString, how);
     QFETCH(QStringList, seen);
+#ifdef Q_OS_WIN
+    if (how == QLatin1String("print"))
+        QSKIP("Windows' print dialog is the system's own, not a Qt window a test can answer");
+#endif
     Session s;
     ellipse(s);
     Form4 &f = s.app.form4();

@@ -17,8 +17,9 @@
 
 #include <functional>
 #ifdef Q_OS_WIN
-#include <psapi.h>
 #include <qt_windows.h>
+// After windows.h, whose types it uses.
+#include <psapi.h>
 #else
 #include <unistd.h>
 #endif
@@ -51,15 +52,13 @@ struct Resident
 Resident resident()
 {
 #ifdef Q_OS_WIN
-    // Windows counts the process's own memory apart (its private bytes); the working set as a
-    // whole stands for the shared part (it holds that, and the own part checked apart).
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    // Windows counts the process's own memory apart (its commit charge, the private bytes); the
+    // working set as a whole stands for the shared part (it holds that, and the own part checked
+    // apart).
+    PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
-    if (!GetProcessMemoryInfo(GetCurrentProcess(),
-                              reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters),
-                              sizeof(counters)))
-        return {};
-    return {qint64(counters.PrivateUsage), qint64(counters.WorkingSetSize)};
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) return {};
+    return {qint64(counters.PagefileUsage), qint64(counters.WorkingSetSize)};
 #else
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly)) return {};

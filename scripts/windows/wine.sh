@@ -9,4 +9,11 @@
 set -euo pipefail
 : "${WINEPREFIX:?the Wine prefix to run in}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Wine keeps the QT_ variables of Linux from Windows programs, and hands on WINEQT_ ones as QT_:
+# the Qt settings given here (the platform, its fonts, ...) are for the Windows program.
+while IFS='=' read -r -d '' name value; do
+    case "$name" in
+    QT_*) export "WINE$name=$value" ;;
+    esac
+done < <(env -0)
 exec wine "$@"

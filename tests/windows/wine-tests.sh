@@ -58,16 +58,21 @@ windows_path() {
 # ---- 1. The test programs ----------------------------------------------------------------
 new_prefix tests
 started=$SECONDS
-# Qt's libraries for the test programs; the offscreen platform's fonts (Qt reads the folder
-# itself: the metric twins of the windows' fonts).
+# The libraries of the test programs: Qt's and the MinGW runtime's (the installed program has
+# them beside it).
+compiler=x86_64-w64-mingw32-g++-posix
 export WINEPATH
-WINEPATH=$(windows_path "$qt/bin")
-export QT_QPA_FONTDIR
+WINEPATH="$(windows_path "$qt/bin");$(windows_path "$(dirname "$($compiler \
+    -print-file-name=libstdc++-6.dll)")");$(windows_path "$(dirname "$($compiler \
+    -print-file-name=libwinpthread-1.dll)")")"
+# The offscreen platform's fonts (Qt reads the folder itself: the metric twins of the windows'
+# fonts); the results on standard output, where Qt would send them to the debugger.
+export QT_QPA_FONTDIR QT_FORCE_STDERR_LOGGING=1
 QT_QPA_FONTDIR=$(windows_path /usr/share/fonts/truetype/liberation)
 wineserver -p # one server for all the programs
 status=0
 ctest --test-dir "$build" -V --timeout 600 >"$logs/ctest.log" 2>&1 || status=$?
-unset WINEPATH QT_QPA_FONTDIR
+unset WINEPATH QT_QPA_FONTDIR QT_FORCE_STDERR_LOGGING
 grep -E '^ *[0-9]+/[0-9]+ Test' "$logs/ctest.log" | sed 's/^ */  /'
 cases=$(grep -cE '^[0-9]+: (PASS|FAIL!|SKIP) +:' "$logs/ctest.log" || true)
 skipped=$(grep -cE '^[0-9]+: SKIP +:' "$logs/ctest.log" || true)
