@@ -71,12 +71,10 @@ weston_stop() {
     weston_pid=""
 }
 
-# weston_alive: true while the compositor started last is running (not ended, nor a zombie
-# that its parent has yet to wait for).
+# weston_alive: true while the compositor started last is running (bash collects each child's
+# end as it comes, keeping its status for weston_end, so an ended one is no longer there).
 weston_alive() {
-    local state=""
-    [ -n "$weston_pid" ] && read -r _ _ state _ 2>/dev/null <"/proc/$weston_pid/stat"
-    [ -n "$state" ] && [ "$state" != Z ] && [ "$state" != X ]
+    [ -n "$weston_pid" ] && kill -0 "$weston_pid" 2>/dev/null
 }
 
 # weston_end: sets weston_how to how the compositor that is no longer running ended ("signal 11,
