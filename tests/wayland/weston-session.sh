@@ -113,6 +113,16 @@ weston_evidence() {
     fi
 }
 
+# weston_wait_end SECONDS: waits that long at most for the compositor to end, while it is
+# still there. A crashed weston writes its core dump and only then lets its clients go; the
+# client cut off may well end before weston itself is gone.
+weston_wait_end() {
+    local deadline=$((SECONDS + $1))
+    while weston_alive && [ "$SECONDS" -lt "$deadline" ]; do
+        sleep 0.1
+    done
+}
+
 # Each death of a compositor, as "during NAME (how)" or "after NAME (how)", in order; weston-N
 # in the run's folder keeps the log (and core) of the Nth compositor.
 weston_deaths=()
@@ -142,6 +152,8 @@ weston_run() {
     shift 2
     weston_revive "before $name" "$folder" || true
     "$@" >"$folder/$name.log" 2>&1 || status=$?
+    # A program that failed may have failed as its compositor went: give that a moment to show.
+    [ "$status" -eq 0 ] || weston_wait_end 10
     if weston_revive "during $name" "$folder" && [ "$status" -ne 0 ]; then
         mv "$folder/$name.log" "$folder/$name.first.log"
         echo "wayland: $name failed as its compositor died (status $status), run again" \
@@ -149,6 +161,7 @@ weston_run() {
         again=", run again"
         status=0
         "$@" >"$folder/$name.log" 2>&1 || status=$?
+        [ "$status" -eq 0 ] || weston_wait_end 10
         weston_revive "during $name, run again" "$folder" || true
     fi
     totals=$(grep '^Totals:' "$folder/$name.log" | tail -n 1 || true)
