@@ -6,9 +6,12 @@
 # what only a compositor does (tests/wayland/). The same test programs as under offscreen; the
 # few cases that need the platform to switch windows when a test asks skip themselves, with
 # their reason. The tests in a real X server (tests/x11/) do not run here. Each program's
-# output is kept in build/test/wayland/, with weston's log. Weston itself crashes now and then
-# (weston 14, in libwayland-server): a compositor that dies is said so, with its log's end and
-# stack, and replaced, and the program it took down runs once more.
+# output is kept in build/test/wayland/, with weston's log. Weston 14.0.2 (Debian 13) itself
+# crashes now and then: its idle callback that sends a window's pending configure sends it to
+# the window's xdg_toplevel when the client has already destroyed that (as a window is hidden,
+# before its xdg_surface), and segfaults in wl_resource_post_event. A compositor that dies is
+# said so, with its log's end and stack, and replaced, and the program it took down runs once
+# more.
 borvane_install xvfb x11-utils xdotool weston qt6-wayland
 
 build="$BORVANE_ROOT/build/test" # the test command's own build
