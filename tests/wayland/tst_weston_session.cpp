@@ -33,6 +33,12 @@ const char *const PassInLiveCompositor = R"(
     echo "Totals: 1 passed, 0 failed, 0 skipped, 0 blacklisted, 1ms"
 )";
 
+// Checks, with the whole output shown when they fail, what a session's output says or not.
+#define OUTPUT_HAS(run, text)                                                                      \
+    QVERIFY2((run).output.contains(QLatin1String(text)), qPrintable((run).output))
+#define OUTPUT_LACKS(run, text)                                                                    \
+    QVERIFY2(!(run).output.contains(QLatin1String(text)), qPrintable((run).output))
+
 struct SessionRun
 {
     int exitCode = -1;
@@ -129,18 +135,13 @@ fi)")
                                    "echo \"returned $?\"")
                         .arg(program));
     QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String(
-                 "wayland: weston died during prog (signal 11, SIGSEGV); a fresh weston started")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String(
-                 "wayland: prog failed as its compositor died (status 1), run again")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("\nprog: passed, run again, Totals: 1 passed")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("-- the end of weston's log")),
-             qPrintable(run.output));
-    QVERIFY2(!run.output.contains(QLatin1String("returned ")), qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("deaths: 1")), qPrintable(run.output));
+    OUTPUT_HAS(run,
+               "wayland: weston died during prog (signal 11, SIGSEGV); a fresh weston started");
+    OUTPUT_HAS(run, "wayland: prog failed as its compositor died (status 1), run again");
+    OUTPUT_HAS(run, "\nprog: passed, run again, Totals: 1 passed");
+    OUTPUT_HAS(run, "-- the end of weston's log");
+    OUTPUT_LACKS(run, "returned ");
+    OUTPUT_HAS(run, "deaths: 1");
 
     // The first output is kept apart; the second ran in another, live compositor.
     const QString first = readFile(dir.filePath(QStringLiteral("prog.first.log")));
@@ -168,13 +169,11 @@ void WestonSessionTest::ownFailureIsNotRunAgain()
                                    "echo \"Totals: 0 passed, 1 failed\"; exit 3' _ \"$folder\" || "
                                    "echo \"returned $?\""));
     QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QVERIFY2(run.output.contains(
-                 QLatin1String("\nprog: FAILED, Totals: 0 passed, 1 failed, status 3\n")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("returned 3")), qPrintable(run.output));
-    QVERIFY2(!run.output.contains(QLatin1String("run again")), qPrintable(run.output));
-    QVERIFY2(!run.output.contains(QLatin1String("weston died")), qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("deaths: 0")), qPrintable(run.output));
+    OUTPUT_HAS(run, "\nprog: FAILED, Totals: 0 passed, 1 failed, status 3\n");
+    OUTPUT_HAS(run, "returned 3");
+    OUTPUT_LACKS(run, "run again");
+    OUTPUT_LACKS(run, "weston died");
+    OUTPUT_HAS(run, "deaths: 0");
     QCOMPARE(readFile(dir.filePath(QStringLiteral("runs"))), QStringLiteral("ran\n"));
 }
 
@@ -188,15 +187,12 @@ void WestonSessionTest::compositorDyingTwiceFailsTheProgram()
                        "printf 'death: %s\\n' \"${weston_deaths[@]}\"")
             .arg(QLatin1String(CrashCompositor)));
     QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QVERIFY2(run.output.contains(
-                 QLatin1String("\nprog: FAILED, run again, no totals (ended early), status 1\n")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("returned 1")), qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("death: during prog (signal 11, SIGSEGV)\n"
-                                               "death: during prog, run again (signal 11, "
-                                               "SIGSEGV)\n")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("deaths: 2")), qPrintable(run.output));
+    OUTPUT_HAS(run, "\nprog: FAILED, run again, no totals (ended early), status 1\n");
+    OUTPUT_HAS(run, "returned 1");
+    OUTPUT_HAS(run, "death: during prog (signal 11, SIGSEGV)\n"
+                    "death: during prog, run again (signal 11, "
+                    "SIGSEGV)\n");
+    OUTPUT_HAS(run, "deaths: 2");
     // A third compositor was started for whatever comes next.
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("weston-3/weston.log"))));
 }
@@ -212,15 +208,12 @@ void WestonSessionTest::passingProgramKeepsItsPassAndTheNextGetsALiveCompositor(
                        "weston_run next \"$folder\" bash -c '%1' || echo \"returned $?\"")
             .arg(QLatin1String(PassInLiveCompositor)));
     QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("weston died during prog (signal 11, SIGSEGV)")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("\nprog: passed, Totals: 2 passed")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("\nnext: passed, Totals: 1 passed")),
-             qPrintable(run.output));
-    QVERIFY2(!run.output.contains(QLatin1String("run again")), qPrintable(run.output));
-    QVERIFY2(!run.output.contains(QLatin1String("returned ")), qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("deaths: 1")), qPrintable(run.output));
+    OUTPUT_HAS(run, "weston died during prog (signal 11, SIGSEGV)");
+    OUTPUT_HAS(run, "\nprog: passed, Totals: 2 passed");
+    OUTPUT_HAS(run, "\nnext: passed, Totals: 1 passed");
+    OUTPUT_LACKS(run, "run again");
+    OUTPUT_LACKS(run, "returned ");
+    OUTPUT_HAS(run, "deaths: 1");
 }
 
 void WestonSessionTest::compositorFoundDeadBeforeAProgramIsReplaced()
@@ -235,12 +228,9 @@ void WestonSessionTest::compositorFoundDeadBeforeAProgramIsReplaced()
                        "weston_run next \"$folder\" bash -c '%1' || echo \"returned $?\"")
             .arg(QLatin1String(PassInLiveCompositor)));
     QVERIFY2(run.exitCode == 0, qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String(
-                 "wayland: weston died before next (signal 9, SIGKILL); a fresh weston started")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("\nnext: passed, Totals: 1 passed")),
-             qPrintable(run.output));
-    QVERIFY2(run.output.contains(QLatin1String("deaths: 1")), qPrintable(run.output));
+    OUTPUT_HAS(run, "wayland: weston died before next (signal 9, SIGKILL); a fresh weston started");
+    OUTPUT_HAS(run, "\nnext: passed, Totals: 1 passed");
+    OUTPUT_HAS(run, "deaths: 1");
 }
 
 QTEST_GUILESS_MAIN(WestonSessionTest)
