@@ -107,7 +107,7 @@ weston_evidence() {
         { declare -F borvane_install >/dev/null && borvane_install gdb >&2 &&
             command -v gdb >/dev/null; }; then
         echo "-- where it stopped (gdb, $core):"
-        gdb -q -batch -ex 'bt 25' "$(command -v weston)" "$core" 2>/dev/null | grep '^#' || true
+        gdb -q -batch -ex 'bt 25' "$(command -v weston)" "$core" 2>/dev/null | grep '^#' | uniq || true
     else
         echo "-- its core dump: $core (gdb is not installed to read it)"
     fi
