@@ -9,8 +9,9 @@
 # and ./scripts/test.sh runs there as root. /proc, /sys, /dev and /dev/pts are bound into it;
 # on every way out, processes left in it are ended, everything is unmounted, and the scratch
 # system is removed only once nothing is mounted in it.
-# Needs root, or sudo. The logs stay in build/debian13: bootstrap.log and run.log (every line
-# with the seconds since the run started); a failure names the step that failed and its log.
+# Needs root, or sudo. The logs stay in build/debian13: bootstrap.log, run.log (every line
+# with the seconds since the run started) and wayland/ (the Wayland stage's own, weston's
+# included); a failure names the step that failed and its log.
 # BORVANE_DEBIAN13_MIRROR names the mirror instead (needed where apt's sources name no Debian
 # archive, e.g. on Ubuntu). BORVANE_SKIP_STAGES and BORVANE_FUZZ_SECONDS are passed on.
 
@@ -99,9 +100,19 @@ run_parts() {
         END { part(name, t) }' "$log"
 }
 
+# The Wayland stage's output in the scratch system (each test program's, and weston's log and
+# core dump), kept in build/debian13/wayland before the scratch system goes.
+keep_wayland_logs() {
+    local logs="$root$inside/checkout/build/test/wayland"
+    $sudo rm -rf "$work/wayland"
+    [ -d "$logs" ] || return 0
+    $sudo cp -r "$logs" "$work/wayland" || echo "the Wayland stage's logs could not be kept" >&2
+}
+
 finish() {
     local status=$?
     trap - EXIT INT TERM
+    keep_wayland_logs
     remove_root || status=1
     if [ "$status" -ne 0 ]; then
         echo "FAIL: Debian 13 stage: $step failed (exit status $status)" >&2
