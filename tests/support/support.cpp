@@ -283,8 +283,11 @@ void switchTo(QWidget *window)
 {
     // As the window system does when the user clicks the window: it asks for the activation
     // and waits until the window has had it (what the activation does may open a message box
-    // and take the activation away again).
-    if (QApplication::activeWindow() == window) {
+    // and take the activation away again). A click into the window the system already has
+    // focused sends nothing, even where Qt's widgets have no active window then (offscreen,
+    // after that window was hidden while focused and shown again).
+    if (QApplication::activeWindow() == window ||
+        (window->windowHandle() && QGuiApplication::focusWindow() == window->windowHandle())) {
         settle();
         return;
     }
