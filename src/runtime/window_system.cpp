@@ -39,7 +39,10 @@ bool readersCanHangAtExit()
     return UnderWayland() && QLibraryInfo::version() >= QVersionNumber(6, 3);
 }
 
-// Ends a local event loop when the window is asked to update.
+// Ends a local event loop when the window is asked to update, and keeps that request from the
+// window: a widget's window answers it by repainting everything, and the frame drawn so would
+// ask for an answer of its own just before the window hides. (The widgets' own updates go by
+// other events, and nothing of theirs is lost.)
 class UpdateWatch : public QObject
 {
 public:
@@ -52,8 +55,9 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::UpdateRequest) m_loop.quit();
-        return false;
+        if (event->type() != QEvent::UpdateRequest) return false;
+        m_loop.quit();
+        return true;
     }
 
 private:
