@@ -35,7 +35,7 @@ if [ ! -x "$linux" ]; then
     borvane_setup "$BORVANE_ROOT/build/release" -- -DBUILD_TESTING=OFF
     linux="$BORVANE_ROOT/build/release/borvane"
 fi
-echo "Testing under Wine ($(wine --version))"
+echo "Testing under Wine ($(WINEDEBUG=-all wine --version))"
 "$BORVANE_ROOT/tests/windows/wine-tests.sh" "$build" "$qt" "$installer" "$linux"
 echo "windows: built, tested under Wine and packaged in $((SECONDS - started)) s"
 echo "$installer"
