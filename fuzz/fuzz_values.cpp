@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Fuzzes what a student's typing goes through and what the plots compute with: text to number
-// and back (ReadNumber, IsNumeric, TextToDouble, NumberToText and CStr), and the Variant
+// and back (readNumber, IsNumeric, textToDouble, numberToText and CStr), and the Variant
 // operations (arithmetic, comparison, Pow, Abs, CSng). Only the program's RuntimeError may
 // leave an operation; anything else, a sanitizer report, or a broken rule below is a crash.
 // Every text is also read by a reference reading written apart from the program's, from the
@@ -89,7 +89,7 @@ private:
 // comma, and reading it back gives the number again within the digits written.
 void checkWritten(double value, int digits)
 {
-    const QString written = NumberToText(value, digits);
+    const QString written = numberToText(value, digits);
     require(!written.isEmpty(), "a number is written as some text", show(value));
     require(!written.contains(QLatin1Char('.')), "no point in a written number", written);
     require(!written.contains(QLatin1Char(' ')), "no blank in a written number", written);
@@ -98,7 +98,7 @@ void checkWritten(double value, int digits)
     if (mantissa.contains(QLatin1Char(',')))
         require(!mantissa.endsWith(QLatin1Char('0')) && !mantissa.endsWith(QLatin1Char(',')),
                 "no trailing zeros after the comma", written);
-    const std::optional<double> read = ReadNumber(written);
+    const std::optional<double> read = readNumber(written);
     // The very largest Doubles round up, at 15 digits, past the largest Double
     // (1,79769313486232E+308): that text is beyond the range, as it was for the old runtime.
     if (!read && digits == 15 && std::fabs(value) >= 1.797693134862315e308) return;
@@ -111,9 +111,9 @@ void checkWritten(double value, int digits)
     // Written once, the text is settled: writing what was read gives the same text (where the
     // Double has all its digits: not below the smallest normal Double).
     if (*read == 0 || std::fabs(*read) >= std::numeric_limits<double>::min())
-        require(NumberToText(*read, digits) == written,
+        require(numberToText(*read, digits) == written,
                 "writing what was read back changes nothing",
-                written + QLatin1String(" then ") + NumberToText(*read, digits));
+                written + QLatin1String(" then ") + numberToText(*read, digits));
 }
 
 // The rule for numbers, written again apart from the program's reading: one regular expression
@@ -152,19 +152,19 @@ std::optional<double> referenceReading(const QString &text)
 
 void checkText(const QString &text)
 {
-    const std::optional<double> number = ReadNumber(text);
+    const std::optional<double> number = readNumber(text);
     const std::optional<double> reference = referenceReading(text);
     require(number.has_value() == reference.has_value() && (!number || *number == *reference),
             "a text reads by the rule for numbers",
             text + QLatin1String(" gives ") + (number ? show(*number) : QStringLiteral("nothing")) +
                 QLatin1String(", the rule ") +
                 (reference ? show(*reference) : QStringLiteral("nothing")));
-    require(IsNumeric(text) == number.has_value(), "IsNumeric agrees with ReadNumber", text);
+    require(IsNumeric(text) == number.has_value(), "IsNumeric agrees with readNumber", text);
     if (text.trimmed().isEmpty()) require(!number, "empty and blank texts are not numbers", text);
     try {
-        const double converted = TextToDouble(text);
+        const double converted = textToDouble(text);
         require(number.has_value(), "only a numeric text converts", text);
-        require(converted == *number, "TextToDouble gives what ReadNumber reads", text);
+        require(converted == *number, "textToDouble gives what readNumber reads", text);
     } catch (const RuntimeError &error) {
         require(!number, "a numeric text converts without error", text);
         require(error.number() == RuntimeError::TypeMismatch,
@@ -175,13 +175,13 @@ void checkText(const QString &text)
     if (!number) return;
     require(std::isfinite(*number), "a number read is finite", text);
     // Blanks around the text change nothing.
-    const std::optional<double> padded = ReadNumber(QLatin1String("  ") + text + QLatin1Char(' '));
+    const std::optional<double> padded = readNumber(QLatin1String("  ") + text + QLatin1Char(' '));
     require(padded && *padded == *number, "blanks around a number change nothing", text);
 
     // As VALa holds it and CStr writes it: a Double, 15 digits.
     const Variant held(*number);
     const QString written = CStr(held);
-    require(written == NumberToText(*number, 15), "CStr of a Double is its 15-digit text", written);
+    require(written == numberToText(*number, 15), "CStr of a Double is its 15-digit text", written);
     checkWritten(*number, 15);
     // As a Single, when it is one: 7 digits.
     if (std::fabs(*number) <= std::numeric_limits<float>::max())
@@ -242,13 +242,13 @@ void checkDecimal(Bytes &bytes)
     if (blanks) typed = " " + typed + "  ";
     const QString text = QString::fromStdString(typed);
 
-    const std::optional<double> read = ReadNumber(text);
+    const std::optional<double> read = readNumber(text);
     require(read.has_value(), "a decimal as a student writes it is a number", text);
     require(*read == expected, "a decimal reads as the nearest Double",
             text + QLatin1String(" gives ") + show(*read) + QLatin1String(", not ") +
                 show(expected));
     const QString written = CStr(Variant(*read));
-    const std::optional<double> back = ReadNumber(written);
+    const std::optional<double> back = readNumber(written);
     require(back && *back == *read,
             "CStr of a number read with up to 15 digits reads back the "
             "same Double",
@@ -514,7 +514,7 @@ void checkCStr(const Variant &a)
         require(text == a.text(), "CStr of a text is the text");
         break;
     case Variant::Kind::Integer:
-        require(ReadNumber(text) == a.number(), "CStr of an Integer reads back exactly", text);
+        require(readNumber(text) == a.number(), "CStr of an Integer reads back exactly", text);
         break;
     case Variant::Kind::Single:
         checkWritten(a.number(), 7);

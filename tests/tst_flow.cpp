@@ -349,7 +349,7 @@ void FlowTest::closingAMessageBoxActivatesNothing()
     letTheWindowSystemAnswer();
     QCOMPARE(s.activations[window], before);
     QCOMPARE(s.app.program().activeForm(), &form);
-    if (window == 3) QCOMPARE(BackColor(form3.Text1), FromBgr(255));
+    if (window == 3) QCOMPARE(BackColor(form3.Text1), fromBgr(255));
 }
 
 void FlowTest::esciEndsFromEveryWindow_data()

@@ -220,7 +220,7 @@ void RuntimeTest::errors_data()
     QTest::newRow("Abs of a text") << std::function<void()>([] { Abs(text("")); }) << 13;
     QTest::newRow("text to a Single") << std::function<void()>([] { CSng(text("")); }) << 13;
     QTest::newRow("text that is no number")
-        << std::function<void()>([] { TextToDouble("abc"); }) << 13;
+        << std::function<void()>([] { textToDouble("abc"); }) << 13;
     QTest::newRow("palette index 16") << std::function<void()>([] { QBColor(16); }) << 5;
     QTest::newRow("palette index -1") << std::function<void()>([] { QBColor(-1); }) << 5;
     QTest::newRow("no error: underflow passes")
@@ -325,7 +325,7 @@ void RuntimeTest::palette()
     QFETCH(int, index);
     QFETCH(QColor, colour);
     QCOMPARE(QColor(QBColor(index)), colour);
-    QCOMPARE(FromBgr(0x0000FF), qRgb(255, 0, 0)); // red in the low byte
+    QCOMPARE(fromBgr(0x0000FF), qRgb(255, 0, 0)); // red in the low byte
 }
 
 void RuntimeTest::scales_data()

@@ -12,7 +12,7 @@ Borvane::Borvane() : m_program(QStringLiteral("Borvane")) {}
 
 // The windows go before the runtime that they were registered with. The program ends first,
 // hiding those still on screen while every window is whole: hiding may wait for the window
-// system (SettleLastFrame), which a window's destructor must not do.
+// system (settleLastFrame), which a window's destructor must not do.
 Borvane::~Borvane()
 {
     m_program.shutDown();

@@ -88,7 +88,7 @@ void print(const QString &text)
 #endif
 
 // The command line's own options, each named here only: the parser reads them, and
-// IsCommandLine looks for their names (with one dash or two) before there is an application.
+// isCommandLine looks for their names (with one dash or two) before there is an application.
 struct Options
 {
     // Our own help and version options, so that their descriptions are Italian too.
@@ -247,7 +247,7 @@ std::optional<Plot> check(const Request &request)
             return std::nullopt;
         }
     }
-    const std::optional<double> ratio = ReadNumber(request.ratio);
+    const std::optional<double> ratio = readNumber(request.ratio);
     if (!ratio || !(*ratio > Form2::lowestRatio && *ratio <= Form2::highestRatio)) {
         say(QStringLiteral("--incr: «%1» non è un rapporto valido: serve un numero maggiore di "
                            "%2 e non oltre %3, come nella calibrazione (per esempio 0,55).")
@@ -305,7 +305,7 @@ int exportPlot(const Plot &plot)
 
 } // namespace
 
-bool IsCommandLine(int argc, char **argv)
+bool isCommandLine(int argc, char **argv)
 {
     const QList<QCommandLineOption> options = Options().all();
     for (int i = 1; i < argc; ++i) {
@@ -320,7 +320,7 @@ bool IsCommandLine(int argc, char **argv)
     return false;
 }
 
-int RunCommandLine(int argc, char **argv)
+int runCommandLine(int argc, char **argv)
 {
     // Nothing is shown: Qt's minimal platform needs no display and loads no fonts (the picture
     // has no text). An explicit -platform still wins.

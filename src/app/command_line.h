@@ -14,9 +14,9 @@
 
 // Whether the arguments call for the command line: one of its options is among them. Without
 // any (Qt's own, such as -platform, do not count) the program opens its windows as always.
-bool IsCommandLine(int argc, char **argv);
+bool isCommandLine(int argc, char **argv);
 
 // Runs the command line. The exit status: 0 done; 1 the file could not be written, or the plot
 // stopped on a runtime error (no file is written); 2 the arguments were refused (no file is
 // written).
-int RunCommandLine(int argc, char **argv);
+int runCommandLine(int argc, char **argv);

@@ -10,10 +10,10 @@
 
 int main(int argc, char *argv[])
 {
-    if (IsCommandLine(argc, argv)) {
+    if (isCommandLine(argc, argv)) {
         // Standard error carries the command line's own words only, even without a session.
         const auto runtime = privateRuntimeFolderWithoutSession();
-        return RunCommandLine(argc, argv);
+        return runCommandLine(argc, argv);
     }
     QApplication application(argc, argv);
     setUpProcess();

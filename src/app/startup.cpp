@@ -33,7 +33,7 @@ void setUpProcess()
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);
-    LetWaylandReadersSettleAtExit();
+    letWaylandReadersSettleAtExit();
 }
 
 std::unique_ptr<QTemporaryDir> privateRuntimeFolderWithoutSession()

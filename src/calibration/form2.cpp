@@ -30,9 +30,9 @@ Form2::Form2(Borvane &app)
                    QStringLiteral("Per calibrare l' impostazione corretta della risoluzione "
                                   "dello SCHERMO"),
                    {360, 240, 9135, 495});
-    Label1->setFont(ProgramFont(QStringLiteral("MS Sans Serif"), 13.5));
+    Label1->setFont(programFont(QStringLiteral("MS Sans Serif"), 13.5));
     QPalette red = Label1->palette();
-    red.setColor(QPalette::WindowText, QColor(FromBgr(0x0000FF)));
+    red.setColor(QPalette::WindowText, QColor(fromBgr(0x0000FF)));
     Label1->setPalette(red);
     setTabOrder({HScroll1, Text1, Command1, Command2, Command3});
     // What a screen reader says of the two controls that have no caption of their own.

@@ -132,7 +132,7 @@ IntroDocument::IntroDocument(QWidget *parent) : QWidget(parent), m_paragraphs(in
 
 QFont IntroDocument::documentFont()
 {
-    QFont font = ProgramFont(QStringLiteral("Courier New"), FacePoints);
+    QFont font = programFont(QStringLiteral("Courier New"), FacePoints);
     // Where neither Courier New nor its twin is installed, another fixed-pitch face.
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);

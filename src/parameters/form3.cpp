@@ -15,8 +15,8 @@
 #include <QRadioButton>
 
 namespace {
-constexpr QRgb White = FromBgr(16777215);
-constexpr QRgb Red = FromBgr(255);
+constexpr QRgb White = fromBgr(16777215);
+constexpr QRgb Red = fromBgr(255);
 
 } // namespace
 
@@ -36,7 +36,7 @@ Form3::Form3(Borvane &app)
         CommandButton(QStringLiteral("Command1"), QStringLiteral("ESCI"), {960, 4200, 1935, 735});
     Command2 = CommandButton(QStringLiteral("Command2"), QStringLiteral("AVANTI"),
                              {3840, 4200, 1935, 735});
-    const QFont valueFont = ProgramFont(QStringLiteral("MS Sans Serif"), 12);
+    const QFont valueFont = programFont(QStringLiteral("MS Sans Serif"), 12);
     Label4 = Label(QStringLiteral("Label4"), QStringLiteral("Valore (c)"), {7560, 1800, 1335, 375});
     Label4->setFont(valueFont);
     Label5 = Label(QStringLiteral("Label5"),
@@ -45,7 +45,7 @@ Form3::Form3(Borvane &app)
     Label5->setWordWrap(true);
     Label1 = Label(QStringLiteral("Label1"), QStringLiteral("IMPOSTARE I VALORI DELLE COSTANTI"),
                    {1800, 360, 6135, 375});
-    Label1->setFont(ProgramFont(QStringLiteral("MS Sans Serif"), 13.5, true));
+    Label1->setFont(programFont(QStringLiteral("MS Sans Serif"), 13.5, true));
     QPalette red = Label1->palette();
     red.setColor(QPalette::WindowText, QColor(Red));
     Label1->setPalette(red);
@@ -69,7 +69,7 @@ Form3::Form3(Borvane &app)
 void Form3::LeggiText(QLineEdit *box, Variant &value, const QString &message)
 {
     if (IsNumeric(box->text())) {
-        value = TextToDouble(box->text());
+        value = textToDouble(box->text());
         return;
     }
     MsgBox(message);

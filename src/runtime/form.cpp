@@ -30,7 +30,7 @@ Form::Form(Program &program, const QString &caption, QSize designClientTwips, St
 {
     setObjectName(caption);
     setWindowTitle(caption);
-    setFont(ProgramFont(QStringLiteral("MS Sans Serif"), 8.25));
+    setFont(programFont(QStringLiteral("MS Sans Serif"), 8.25));
     // The window paints its whole client area from the drawing surface.
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_surface.setBackColor(palette().color(QPalette::Window).rgb());
@@ -50,7 +50,7 @@ Form::~Form()
 
 void Form::setVisible(bool visible)
 {
-    if (!visible) SettleLastFrame(*this);
+    if (!visible) settleLastFrame(*this);
     QWidget::setVisible(visible);
 }
 
@@ -171,7 +171,7 @@ void Form::showWindow()
 {
     if (isVisible()) {
         if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
-        if (!UnderWayland()) {
+        if (!underWayland()) {
             raise();
             activateWindow();
             return;
@@ -221,7 +221,7 @@ void Form::waitUntilPlaced()
         // Placed: resized from its design size, or (shown again) already filling the screen,
         // or exposed by a compositor, which exposes it only at the size it configured.
         const bool filling = screen() && frameGeometry() == screen()->availableGeometry();
-        if (window && window->isExposed() && (size() != before || filling || UnderWayland())) break;
+        if (window && window->isExposed() && (size() != before || filling || underWayland())) break;
     }
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
@@ -309,7 +309,7 @@ QString installedFamily(const QString &family)
 
 } // namespace
 
-QFont ProgramFont(const QString &family, qreal points, bool bold)
+QFont programFont(const QString &family, qreal points, bool bold)
 {
     QFont font(installedFamily(family));
     font.setPointSizeF(points);

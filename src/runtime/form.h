@@ -153,4 +153,4 @@ QRgb BackColor(const QLineEdit *box);
 
 // A font of the program's: the family itself where it is installed as an outline font,
 // otherwise the first of its substitutes (QFont::substitutes) that is.
-QFont ProgramFont(const QString &family, qreal points, bool bold = false);
+QFont programFont(const QString &family, qreal points, bool bold = false);

@@ -90,7 +90,7 @@ std::optional<QString> plainForm(QStringView text, Notation notation)
 
 } // namespace
 
-std::optional<double> ReadNumber(const QString &text)
+std::optional<double> readNumber(const QString &text)
 {
     const QString trimmed = text.trimmed();
     std::optional<QString> plain = plainForm(trimmed, Italian);
@@ -102,13 +102,13 @@ std::optional<double> ReadNumber(const QString &text)
     return value;
 }
 
-double TextToDouble(const QString &text)
+double textToDouble(const QString &text)
 {
-    if (const auto value = ReadNumber(text)) return *value;
+    if (const auto value = readNumber(text)) return *value;
     throw RuntimeError(RuntimeError::TypeMismatch);
 }
 
-QString NumberToText(double value, int digits)
+QString numberToText(double value, int digits)
 {
     return italianWithoutGroups().toString(value, 'G', digits);
 }

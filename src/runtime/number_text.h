@@ -34,17 +34,17 @@
 #include <optional>
 
 // The number a text reads as by the rule above, or nothing.
-std::optional<double> ReadNumber(const QString &text);
+std::optional<double> readNumber(const QString &text);
 
 // The runtime's numeric test: true when the text reads as a number. The empty text does not.
 inline bool IsNumeric(const QString &text)
 {
-    return ReadNumber(text).has_value();
+    return readNumber(text).has_value();
 }
 
 // The runtime's text-to-Double conversion. A text that is not a number is a Type mismatch.
-double TextToDouble(const QString &text);
+double textToDouble(const QString &text);
 
 // A number in the runtime's text form: at most `digits` significant digits, decimal comma,
 // no trailing zeros, no grouping ("0,51", "1234,5", "1E+20").
-QString NumberToText(double value, int digits);
+QString numberToText(double value, int digits);

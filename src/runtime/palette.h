@@ -13,7 +13,7 @@
 QRgb QBColor(Integer index);
 
 // A colour written the old way, &H00BBGGRR& (red in the low byte), as a Qt colour.
-constexpr QRgb FromBgr(std::uint32_t bgr)
+constexpr QRgb fromBgr(std::uint32_t bgr)
 {
     return qRgb(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }

@@ -154,7 +154,7 @@ bool Picture::write(Format format, QIODevice &device) const
 {
     switch (format) {
     case Format::Png: {
-        QImage written = Indexed(image());
+        QImage written = indexed(image());
         // Programs that place the image on a page show it at the window's size.
         const int dotsPerMetre = int(std::lround(m_dpi * m_dpr * inchesPerMetre));
         written.setDotsPerMeterX(dotsPerMetre);
@@ -222,7 +222,7 @@ QString Picture::save(const QString &fileName) const
     return QString();
 }
 
-QImage Indexed(const QImage &image)
+QImage indexed(const QImage &image)
 {
     if (image.format() != QImage::Format_RGB32) return image;
     QImage indexed(image.size(), QImage::Format_Indexed8);

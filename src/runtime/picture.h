@@ -68,6 +68,6 @@ private:
 
 // An image in as few bytes per pixel as it can be written without loss: a drawing of at most
 // 256 colours becomes an indexed image with exactly those colours; any other stays as it is.
-// (QImage::convertToFormat gives the same image but took 3–5 ms more of a 33 ms export of the
-// c = 2 ellipse at 1920 × 1080, whole process.)
-QImage Indexed(const QImage &image);
+// (QImage::convertToFormat gives the same image, but more slowly: the measurement is in the
+// history of this function.)
+QImage indexed(const QImage &image);

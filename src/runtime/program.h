@@ -29,9 +29,6 @@ public:
     explicit Program(QString title, QObject *parent = nullptr);
     ~Program() override;
 
-    // The title of every message box of the program.
-    const QString &title() const { return m_title; }
-
     // Shows the form modeless, brings it to the front and makes it the program's active form.
     // When the active form changes, its Form_Activate runs, once, before Show returns.
     void show(Form &form);

@@ -45,9 +45,9 @@ QString CStr(const Variant &value)
     case Variant::Kind::Integer:
         return QString::number(static_cast<int>(value.number()));
     case Variant::Kind::Single:
-        return NumberToText(value.number(), 7);
+        return numberToText(value.number(), 7);
     case Variant::Kind::Double:
-        return NumberToText(value.number(), 15);
+        return numberToText(value.number(), 15);
     case Variant::Kind::Text:
         break;
     }

@@ -110,7 +110,6 @@ public:
     Kind kind() const noexcept { return m_kind; }
     bool isEmpty() const noexcept { return m_kind == Kind::Empty; }
     bool isText() const noexcept { return m_kind == Kind::Text; }
-    bool isNumber() const noexcept { return m_kind != Kind::Text; } // Empty counts as 0
 
     // The number held, exactly (Empty is 0). A text raises Type mismatch.
     double number() const

@@ -13,7 +13,7 @@
 #include <QWidget>
 #include <QWindow>
 
-bool UnderWayland()
+bool underWayland()
 {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
@@ -24,7 +24,7 @@ namespace {
 // before 6.4.3.
 bool frameCallbacksRace()
 {
-    static const bool races = UnderWayland() && QLibraryInfo::version() < QVersionNumber(6, 4, 3);
+    static const bool races = underWayland() && QLibraryInfo::version() < QVersionNumber(6, 4, 3);
     return races;
 }
 
@@ -36,7 +36,7 @@ bool frameCallbacksRace()
 // ends before that release.
 bool readersCanHangAtExit()
 {
-    return UnderWayland() && QLibraryInfo::version() >= QVersionNumber(6, 3);
+    return underWayland() && QLibraryInfo::version() >= QVersionNumber(6, 3);
 }
 
 // Ends a local event loop when the window is asked to update, and keeps that request from the
@@ -67,7 +67,7 @@ private:
 
 } // namespace
 
-void SettleLastFrame(QWidget &widget)
+void settleLastFrame(QWidget &widget)
 {
     if (!frameCallbacksRace() || !widget.isVisible()) return;
     QWindow *window = widget.windowHandle();
@@ -81,7 +81,7 @@ void SettleLastFrame(QWidget &widget)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-void LetWaylandReadersSettleAtExit()
+void letWaylandReadersSettleAtExit()
 {
     static bool registered = false;
     if (registered || !readersCanHangAtExit()) return;

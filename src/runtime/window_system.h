@@ -9,7 +9,7 @@ class QWidget;
 
 // Whether the program is a native Wayland client. A compositor puts a window it maps on top
 // and activates it, but ignores a client's own raise() and activateWindow().
-bool UnderWayland();
+bool underWayland();
 
 // Qt's Wayland client before 6.4.3 frees a window's frame callback twice when the window is
 // hidden or destroyed while the compositor's answer to its last frame is being delivered, and
@@ -21,7 +21,7 @@ bool UnderWayland();
 // (eaa7c2632b12 in 6.5.0, 551a788f9e31 in 6.4.3; KDE bug 450003); Debian 12's 6.4.2 has it
 // not. This goes, with Settled<> below and the calls to both, when Debian 12 and Ubuntu 24.04
 // (Qt 6.4.2) leave the supported table: every supported Qt then has the fix.
-void SettleLastFrame(QWidget &window);
+void settleLastFrame(QWidget &window);
 
 // Qt's Wayland client reads the connection on a thread of its own once the main thread has
 // prepared the read, which it does each time it looks for events. If the program ends between
@@ -34,7 +34,7 @@ void SettleLastFrame(QWidget &window);
 // Wayland; elsewhere it does nothing.
 // Qt's fix: none yet, and no Qt bug found that names it. This goes once a Qt release takes the
 // read back and every supported Qt is of that release or later.
-void LetWaylandReadersSettleAtExit();
+void letWaylandReadersSettleAtExit();
 
 // A Qt window class (a message box, a menu, a dialog) whose hiding first lets its last frame
 // settle.
@@ -45,7 +45,7 @@ public:
 
     void setVisible(bool visible) override
     {
-        if (!visible) SettleLastFrame(*this);
+        if (!visible) settleLastFrame(*this);
         Window::setVisible(visible);
     }
 };

@@ -94,7 +94,7 @@ void X11ActivationTest::closingAMessageBoxDoesNotActivateAgain()
     letTheWindowManagerCatchUp();
     // A new activation would have turned the rejected box white again.
     QCOMPARE(s.activations[3], 1);
-    QCOMPARE(BackColor(s.app.form3().Text1), FromBgr(255));
+    QCOMPARE(BackColor(s.app.form3().Text1), fromBgr(255));
 }
 
 void X11ActivationTest::switchingWindowsActivatesOncePerSwitch()
