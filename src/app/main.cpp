@@ -15,6 +15,7 @@ int main(int argc, char *argv[])
         const auto runtime = privateRuntimeFolderWithoutSession();
         return runCommandLine(argc, argv);
     }
+    chooseFontEngine();
     QApplication application(argc, argv);
     setUpProcess();
     Borvane borvane;

@@ -51,6 +51,14 @@ std::unique_ptr<QTemporaryDir> privateRuntimeFolderWithoutSession()
 #endif
 }
 
+void chooseFontEngine()
+{
+#ifdef Q_OS_WIN
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+#endif
+}
+
 void installQtTexts()
 {
     static QTranslator qtTexts;

@@ -13,6 +13,12 @@
 
 void setUpProcess();
 
+// Called before the application object is made: on Windows, where the user names no platform,
+// text is drawn by FreeType, as on Linux. Qt's default engine there (GDI) leaves letters of
+// some faces out at the windows' small sizes under Wine (a capital I at 8.25 points) and draws
+// others as two (an m as "rr"); FreeType draws every letter whole, with the glyphs of Linux.
+void chooseFontEngine();
+
 // A runtime folder for a process started without a desktop session (cron, ssh, a container:
 // no XDG_RUNTIME_DIR): a new private one, named in XDG_RUNTIME_DIR and removed with the result.
 // Qt's start-up asks for the runtime folder (Qt 6.4 looks there for the file that tells it

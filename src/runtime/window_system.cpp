@@ -39,29 +39,37 @@ bool readersCanHangAtExit()
     return underWayland() && QLibraryInfo::version() >= QVersionNumber(6, 3);
 }
 
-// Ends a local event loop when the window is asked to update, and keeps that request from the
-// window: a widget's window answers it by repainting everything, and the frame drawn so would
-// ask for an answer of its own just before the window hides. (The widgets' own updates go by
-// other events, and nothing of theirs is lost.)
+// Ends a local event loop once each of the windows has been asked to update, and keeps those
+// requests from the windows: a widget's window answers one by repainting everything, and the
+// frame drawn so would ask for an answer of its own just before a window hides. (The widgets'
+// own updates go by other events, and nothing of theirs is lost.)
 class UpdateWatch : public QObject
 {
 public:
-    UpdateWatch(QWindow &window, QEventLoop &loop) : m_window(window), m_loop(loop)
+    UpdateWatch(const QList<QWindow *> &windows, QEventLoop &loop)
+        : m_watched(windows), m_waiting(windows), m_loop(loop)
     {
-        window.installEventFilter(this);
+        for (QWindow *window : windows)
+            window->installEventFilter(this);
     }
-    ~UpdateWatch() override { m_window.removeEventFilter(this); }
+    ~UpdateWatch() override
+    {
+        for (QWindow *window : std::as_const(m_watched))
+            window->removeEventFilter(this);
+    }
 
 protected:
-    bool eventFilter(QObject *, QEvent *event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() != QEvent::UpdateRequest) return false;
-        m_loop.quit();
+        m_waiting.removeAll(static_cast<QWindow *>(watched));
+        if (m_waiting.isEmpty()) m_loop.quit();
         return true;
     }
 
 private:
-    QWindow &m_window;
+    const QList<QWindow *> m_watched;
+    QList<QWindow *> m_waiting;
     QEventLoop &m_loop;
 };
 
@@ -70,14 +78,20 @@ private:
 void settleLastFrame(QWidget &widget)
 {
     if (!frameCallbacksRace() || !widget.isVisible()) return;
-    QWindow *window = widget.windowHandle();
-    if (!window || !window->isExposed()) return;
+    // The compositor answers the frames of all the program's windows as it draws the screen,
+    // and may draw it just now for the frame of another window (the one in front, say, after a
+    // click). So the answers of all the shown windows are waited for.
+    QList<QWindow *> windows;
+    for (QWindow *window : QGuiApplication::topLevelWindows())
+        if (window->isVisible() && window->isExposed()) windows.append(window);
+    if (windows.isEmpty()) return;
     // A window the compositor no longer draws gets no answer: Qt gives up on it after 100 ms.
     constexpr int longestWaitMilliseconds = 150;
     QEventLoop loop;
-    UpdateWatch watch(*window, loop);
+    UpdateWatch watch(windows, loop);
     QTimer::singleShot(longestWaitMilliseconds, &loop, &QEventLoop::quit);
-    window->requestUpdate();
+    for (QWindow *window : windows)
+        window->requestUpdate();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -7,8 +7,8 @@
 # COMMAND starts the program (Linux's, or Windows' under Wine). The walk: "AVANTI"; in the
 # calibration window End (the scroll bar to its end) and "OK - continua"; "ELLISSE" and
 # "AVANTI" with the initial values; the plot; "RIPRENDI", "IPERBOLE", "AVANTI": the second plot,
-# in the next colour. OUT.png is then the plot window's client area, and OUT.screen.png the
-# whole screen.
+# in the next colour. OUT.png is then the plot window's client area, OUT.form1.png the
+# introduction's, and OUT.screen.png the whole screen.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source-path=SCRIPTDIR source=../smoke/x-session.sh
@@ -28,6 +28,7 @@ x_run "$@"
 
 form1=$(x_wait_window Form1 60)
 sleep 1
+import -window "$form1" "${out%.png}.form1.png"
 x_click_twips "$form1" 4320 6120 2895 855 # AVANTI
 
 form2=$(x_wait_window Form2)

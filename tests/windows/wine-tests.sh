@@ -136,7 +136,7 @@ run_windows --version
     awk '{ print $2 }')" ] || fail "--version: status $status, \"$output\""
 run_windows --help
 [ "$status" -eq 0 ] && [[ $output == *--esporta* ]] || fail "--help: status $status, \"$output\""
-figure=(--figura ellisse --a 20 --b 15 --c 0,5 --base --dimensione 1280x720)
+figure=(--figura ellisse --a 20 --b 15 --c "0,5" --base --dimensione 1280x720)
 run_windows --esporta "piano è.png" "${figure[@]}"
 [ "$status" -eq 0 ] && [ -z "$output" ] || fail "--esporta PNG: status $status, \"$output\""
 run_windows --esporta "piano è.svg" "${figure[@]}"
@@ -158,7 +158,7 @@ echo "wine: command line: --version, --help; \"piano è.png\" equal to Linux's p
 # The prefix's desktop process is started again, on the X server.
 wineserver -k 2>/dev/null || true
 wineserver -w
-"$here/walk.sh" "$logs/plot-windows.png" env QT_QPA_PLATFORM=windows \
+"$here/walk.sh" "$logs/plot-windows.png" env -u QT_QPA_PLATFORM \
     "$here/../../scripts/windows/wine.sh" "$program" >"$logs/walk-windows.log" 2>&1 ||
     { cat "$logs/walk-windows.log" >&2; fail "the walk through the Windows program's windows"; }
 wineserver -k 2>/dev/null || true
@@ -185,6 +185,64 @@ for colour in '#000080' '#008000'; do
 done
 echo "wine: windows walked to two plots, client area $size_windows; dots equal to Linux's:" \
     "${compared%, }"
+
+# The texts read back: drawn whole, with the glyphs of Linux (the same faces, both drawn by
+# FreeType; their edges are smoothed and their advances rounded a little differently). In the
+# introduction's document (OLE1, at 1410, 330 twips, 9135 x 6015) its glyphs are as many as on
+# Linux; in each command of the two windows, the caption's ink is as wide as on Linux, within two
+# pixels, and falls into as
+# many runs of columns, within one: a letter left out, or drawn as two, changes either. (AVANTI,
+# RIPRENDI and ESCI, whose capital I Qt's other engine left out, end in it: its loss takes
+# three pixels or more of the width.)
+ink() { # IMAGE CROP: the crop's dark pixels, white on black
+    convert "$1" -crop "$2" +repage -colorspace gray -threshold 50% -negate "$3"
+}
+glyphs() { # IMAGE: its pieces of ink
+    convert "$1" -define connected-components:verbose=true -connected-components 8 null: |
+        awk 'NR > 1 && $NF == "gray(255)" { n++ } END { print n + 0 }'
+}
+column_runs() { # IMAGE: the runs of columns with ink
+    convert "$1" -scale "$(identify -format %w "$1")x1!" -threshold 0 txt:- |
+        awk -F'[ :,]+' 'NR > 1 { ink = $0 ~ /gray\(255\)|#FFFFFF/; if (ink && !last) n++; last = ink }
+                        END { print n + 0 }'
+}
+for side in windows linux; do
+    ink "$logs/plot-$side.form1.png" 601x393+98+26 "$logs/document-$side.png"
+done
+document_windows=$(glyphs "$logs/document-windows.png")
+document_linux=$(glyphs "$logs/document-linux.png")
+[ "$document_windows" -eq "$document_linux" ] && [ "$document_linux" -gt 300 ] ||
+    fail "the introduction's text: $document_windows pieces of ink under Wine, $document_linux on Linux"
+captions=""
+# Each command: window, caption, left, top, width, height (twips).
+while read -r form caption left top width height; do
+    image=$([ "$form" = Form1 ] && echo plot-SIDE.form1.png || echo plot-SIDE.png)
+    inner="$((width / 15 - 10))x$((height / 15 - 10))+$((left / 15 + 5))+$((top / 15 + 5))"
+    # The caption's extent on Linux, a pixel around it (clear of a focus frame).
+    ink "$logs/${image/SIDE/linux}" "$inner" "$logs/caption.png"
+    read -r w h x y < <(convert "$logs/caption.png" -trim -format '%w %h %X %Y\n' info: | tr -d '+')
+    crop="$((w + 2))x$((h + 2))+$((left / 15 + 5 + x - 1))+$((top / 15 + 5 + y - 1))"
+    for side in windows linux; do
+        ink "$logs/${image/SIDE/$side}" "$crop" "$logs/caption-$side.png"
+        read -r width_ink < <(convert "$logs/caption-$side.png" -trim -format '%w\n' info:)
+        declare "width_$side=$width_ink" "runs_$side=$(column_runs "$logs/caption-$side.png")"
+    done
+    # shellcheck disable=SC2154 # set by declare above
+    if [ $((width_windows - width_linux)) -gt 2 ] || [ $((width_linux - width_windows)) -gt 2 ] ||
+        [ $((runs_windows - runs_linux)) -gt 1 ] || [ $((runs_linux - runs_windows)) -gt 1 ]; then
+        fail "\"$caption\" on $form: $width_windows pixels wide in $runs_windows runs under Wine," \
+            "$width_linux in $runs_linux on Linux"
+    fi
+    captions+="\"$caption\" $runs_linux, "
+done <<'COMMANDS'
+Form1 AVANTI 4320 6120 2895 855
+Form4 RIPRENDI 960 720 1695 615
+Form4 Cancella_e_riprendi 3000 720 1695 615
+Form4 ESCI 960 1800 1695 615
+Form4 Traccia_la_figura_base 3000 1800 1695 615
+COMMANDS
+echo "wine: texts read back: the introduction in $document_linux pieces of ink, as on Linux;" \
+    "captions whole (their runs of ink): ${captions%, }" | tr '_' ' '
 
 # ---- 5. The uninstaller ------------------------------------------------------------------
 unset DISPLAY
