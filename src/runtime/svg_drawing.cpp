@@ -285,6 +285,9 @@ int SvgDrawing::metric(PaintDeviceMetric metric) const
         return 1;
     case PdmDevicePixelRatioScaled:
         return int(devicePixelRatioFScale());
+    default:
+        // Later Qt versions add metrics (the encoded ratio of Qt 6.8);
+        // the base class answers them for a device of ratio 1.
+        return QPaintDevice::metric(metric);
     }
-    return QPaintDevice::metric(metric);
 }
