@@ -136,7 +136,7 @@ run_windows --version
     awk '{ print $2 }')" ] || fail "--version: status $status, \"$output\""
 run_windows --help
 [ "$status" -eq 0 ] && [[ $output == *--esporta* ]] || fail "--help: status $status, \"$output\""
-figure=(--figura ellisse --a 20 --b 15 --c 0,5 --base --dimensione 1280x720)
+figure=(--figura ellisse --a 20 --b 15 --c "0,5" --base --dimensione 1280x720)
 run_windows --esporta "piano è.png" "${figure[@]}"
 [ "$status" -eq 0 ] && [ -z "$output" ] || fail "--esporta PNG: status $status, \"$output\""
 run_windows --esporta "piano è.svg" "${figure[@]}"
