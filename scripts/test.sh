@@ -2,28 +2,90 @@
 # SPDX-FileCopyrightText: 2026 The Borvane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sets everything up on a fresh Debian or Ubuntu machine, builds Borvane with warnings as
-# errors and runs the whole test suite, then the further stages in scripts/test.d.
-# Exits non-zero on any failure.
+# errors and runs the whole test suite, then the further stages in scripts/test.d. Each part
+# runs whether or not one before it failed. The last line is the tally:
+#   tests: N passed, M failed[: what failed][; K skipped: the stages left out]
+# counting each test of the suite and each stage, and naming what failed (the suite's tests as
+# "ctest (NAME, ...)"); the exit status is non-zero when anything failed.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
+build="$BORVANE_ROOT/build/test"
+passed=0
+failures=0
+failed=() # what failed, as the tally names it
+skipped=()
+
+# Runs bash code in a bash of its own, with setup.sh's functions and BORVANE_ROOT, which ends at
+# its first failing command; its status is the code's. (In this shell, a function whose status
+# is tested runs on past its failures: bash ignores errexit there.)
+part() {
+    local code="$1"
+    shift
+    bash -c "set -euo pipefail; source $(printf %q "$BORVANE_ROOT/scripts/setup.sh"); $code" _ "$@"
+}
+
+# Its arguments as one line, separated by commas.
+listed() {
+    local list
+    list=$(printf '%s, ' "$@")
+    echo "${list%, }"
+}
+
 # Qt Svg: the tests draw the program's SVG files again to compare them with its windows.
-borvane_setup "$BORVANE_ROOT/build/test" qt6-svg-dev xvfb openbox x11-utils -- \
-    -DBORVANE_WERROR=ON -DBUILD_TESTING=ON
-ctest --test-dir "$BORVANE_ROOT/build/test" --output-on-failure --timeout 900
-passed=$(ctest --test-dir "$BORVANE_ROOT/build/test" -N | sed -n 's/^Total Tests: //p')
+# The tests' time limits are their TIMEOUT properties (tests/CMakeLists.txt).
+if part 'borvane_setup "$1" qt6-svg-dev xvfb openbox x11-utils -- \
+        -DBORVANE_WERROR=ON -DBUILD_TESTING=ON' "$build"; then
+    results=$(mktemp)
+    trap 'rm -f "$results"' EXIT
+    # The failed tests' list is written only when some failed: an old one must not count.
+    rm -f "$build/Testing/Temporary/LastTestsFailed.log"
+    ctest --test-dir "$build" --output-on-failure | tee "$results" || true
+    # ctest's own count, "100% tests passed, 0 tests failed out of 13", and the names of the
+    # tests that failed, from its list of them.
+    counts=$(sed -n 's/^[0-9]*% tests passed, \([0-9]*\) tests failed out of \([0-9]*\)$/\1 \2/p' \
+        "$results")
+    if [ -z "$counts" ]; then
+        failed+=("ctest (no count of its tests)")
+        failures=$((failures + 1))
+    else
+        read -r ctest_failed ctest_total <<<"$counts"
+        passed=$((ctest_total - ctest_failed))
+        if [ "$ctest_failed" -gt 0 ]; then
+            mapfile -t names < <(sed -n 's/^[0-9]*://p' \
+                "$build/Testing/Temporary/LastTestsFailed.log" 2>/dev/null)
+            failed+=("ctest ($(listed "${names[@]}"))")
+            failures=$((failures + ctest_failed))
+        fi
+    fi
+else
+    echo "FAIL: the build in ${build#"$BORVANE_ROOT"/} failed; its tests did not run"
+    failed+=("build (${build#"$BORVANE_ROOT"/})")
+    failures=$((failures + 1))
+fi
 
 # BORVANE_SKIP_STAGES: names of stages not to run, blank-separated (the Debian 13 stage runs the
 # test command in its scratch system with itself named here).
 for stage in "$BORVANE_ROOT"/scripts/test.d/*.sh; do
     [ -e "$stage" ] || continue
-    if [[ " ${BORVANE_SKIP_STAGES:-} " == *" $(basename "$stage") "* ]]; then
-        echo "== $(basename "$stage") skipped (BORVANE_SKIP_STAGES)"
+    name=$(basename "$stage")
+    if [[ " ${BORVANE_SKIP_STAGES:-} " == *" $name "* ]]; then
+        echo "== $name skipped (BORVANE_SKIP_STAGES)"
+        skipped+=("$name")
         continue
     fi
-    echo "== $(basename "$stage")"
-    bash -c 'set -euo pipefail; source "$1/scripts/setup.sh"; source "$2"' _ "$BORVANE_ROOT" "$stage"
-    passed=$((passed + 1))
+    echo "== $name"
+    if part 'source "$1"' "$stage"; then
+        passed=$((passed + 1))
+    else
+        echo "FAIL: $name failed (exit status $?)"
+        failed+=("$name")
+        failures=$((failures + 1))
+    fi
 done
-# The test suite and each further stage; any failure has already ended the run.
-echo "tests: $passed passed, 0 failed"
+
+tally="tests: $passed passed, $failures failed"
+[ ${#failed[@]} -eq 0 ] || tally+=": $(listed "${failed[@]}")"
+[ ${#skipped[@]} -eq 0 ] || tally+="; ${#skipped[@]} skipped: $(listed "${skipped[@]}")"
+echo "$tally"
+[ ${#failed[@]} -eq 0 ]

@@ -143,7 +143,7 @@ void RuntimeTest::comparison()
     QCOMPARE(a == b, order == 0);
     QCOMPARE(a < b, order < 0);
     QCOMPARE(a > b, order > 0);
-    QCOMPARE(b<a, order> 0); // and the same seen from the other side
+    QCOMPARE((b < a), order > 0); // and the same seen from the other side
     QCOMPARE(a <= b, order <= 0);
 }
 

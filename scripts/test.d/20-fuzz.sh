@@ -1,5 +1,6 @@
 # SPDX-FileCopyrightText: 2026 The Borvane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash
 # Stage of the test command: about a minute of libFuzzer on the text-to-number path and the
 # Variant rules (fuzz/fuzz_values.cpp), built with clang in a folder of its own and started
 # from the seed corpus in fuzz/corpus. A broken rule, an exception other than the program's

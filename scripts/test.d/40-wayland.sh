@@ -12,7 +12,7 @@
 # before its xdg_surface), and segfaults in wl_resource_post_event. A compositor that dies is
 # said so, with its log's end and stack, and replaced, and the program it took down runs once
 # more.
-borvane_install xvfb x11-utils xdotool weston qt6-wayland
+borvane_install xvfb x11-utils xdotool weston qt6-wayland jq
 
 build="$BORVANE_ROOT/build/test" # the test command's own build
 [ -f "$build/CMakeCache.txt" ] ||
@@ -30,15 +30,22 @@ trap weston_stop EXIT
 # started when that one died, and so on.
 weston_start "$logs/weston-1"
 
-# The longest program, tst_parameters, takes 1.5 to 3 minutes on a busy machine (more than 5 at
-# a load of 9 on two cores); one that hangs is stopped after five. A program that fails because
-# weston died under it runs once more on a fresh weston, and both are said (weston_run).
+# The programs are the tests labelled wayland (tests/CMakeLists.txt), as ctest lists them: a
+# line each with the name, the time limit (TIMEOUT, or ctest's default where a test has none)
+# and the command, quoted for the shell. Each runs under weston within its limit; one that fails
+# because weston died under it runs once more on a fresh weston, and both are said (weston_run).
+listing=$(ctest --test-dir "$build" -N -L '^wayland$' --show-only=json-v1 |
+    jq -r '.tests[] | "\(.name) \([.properties[] | select(.name == "TIMEOUT") | .value][0]
+                                   // 1500 | floor) \(.command | @sh)"')
+[ -n "$listing" ] || { echo "FAIL: ctest lists no test labelled wayland in $build"; exit 1; }
+mapfile -t programs <<<"$listing"
+count=${#programs[@]}
 failed=()
-count=0
-for source in "$BORVANE_ROOT"/tests/tst_*.cpp "$BORVANE_ROOT"/tests/wayland/tst_*.cpp; do
-    name=$(basename "$source" .cpp)
-    count=$((count + 1))
-    weston_run "$name" "$logs" env LC_ALL=C.UTF-8 timeout 300 "$build/tests/$name" ||
+program=()
+for line in "${programs[@]}"; do
+    read -r name limit quoted <<<"$line"
+    eval "program=($quoted)"
+    weston_run "$name" "$logs" env LC_ALL=C.UTF-8 timeout "$limit" "${program[@]}" ||
         failed+=("$name")
 done
 

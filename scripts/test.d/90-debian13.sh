@@ -117,11 +117,18 @@ finish() {
     if [ "$status" -ne 0 ]; then
         echo "FAIL: Debian 13 stage: $step failed (exit status $status)" >&2
         if [ "$log" = "$work/run.log" ] && [ -s "$log" ]; then
-            local parts last
+            local parts last tally
             parts=$(run_parts)
             parts=${parts%, }
-            last=${parts##*, }
-            echo "It failed in: ${last% * s} (times so far: $parts)." >&2
+            # A run that got to its end names what failed in its tally; one cut short, the part
+            # it was in.
+            tally=$(sed -n 's/^ *[0-9]* tests: //p' "$log" | tail -n 1)
+            if [ -n "$tally" ]; then
+                echo "Its tally: $tally (times: $parts)." >&2
+            else
+                last=${parts##*, }
+                echo "It failed in: ${last% * s} (times so far: $parts)." >&2
+            fi
         fi
         if [ -n "$log" ] && [ -f "$log" ]; then
             echo "The log: $log; its end:" >&2
@@ -207,7 +214,8 @@ run_start=$SECONDS
         while IFS= read -r line; do
             printf '%5d %s\n' $((SECONDS - run_start)) "$line" >>"$log"
             case "$line" in
-            "== "* | "tests: "* | "sanitizers: "* | "fuzzing: "* | "wayland: "* | "FAIL"*)
+            "== "* | "tests: "* | "lint: "* | "sanitizers: "* | "fuzzing: "* | "wayland: "* | \
+                "FAIL"*)
                 echo "  $line"
                 ;;
             esac
