@@ -9,6 +9,8 @@
 # "ctest (NAME, ...)"); the exit status is non-zero when anything failed.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+# When the run started (seconds since the epoch), for stages that fit themselves into its time.
+export BORVANE_RUN_STARTED="${BORVANE_RUN_STARTED:-$(date +%s)}"
 
 build="$BORVANE_ROOT/build/test"
 passed=0
