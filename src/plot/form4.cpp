@@ -298,7 +298,8 @@ void Form4::drawAgain(Surface &target)
             target.resize(drawn.area, target.devicePixelRatio(), target.logicalDpi());
             target.limitTo(drawn.reach);
             try {
-                // What the drawing was made from; SCALA sets the centre, the plots A2.
+                // What the drawing was made from; SCALA sets the centre and the ratio, the
+                // plots A2.
                 values() = {.P1 = SingleQuotient(3.1415927f, 180.0f),
                             .CX = {},
                             .CY = {},
@@ -306,7 +307,7 @@ void Form4::drawAgain(Surface &target)
                             .Vb = drawn.b,
                             .Vc = drawn.c,
                             .A2 = {},
-                            .ratio = drawn.incr,
+                            .ratio = {},
                             .colour = drawn.colour};
                 SCALA(drawn.incr);
                 if (drawn.kind == Drawn::Axes)
