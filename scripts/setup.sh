@@ -93,3 +93,58 @@ borvane_debian_mirror() {
     (. /etc/os-release && [ "${ID:-}" = debian ]) || return 0
     borvane_apt_archives | grep -E '^(https?|ftp)://' | head -n 1 || true
 }
+
+# Whether this is Debian of the given major version or later.
+borvane_at_least_debian() {
+    local id version
+    id=$(. /etc/os-release && echo "${ID:-}")
+    version=$(. /etc/os-release && echo "${VERSION_ID:-0}")
+    [ "$id" = debian ] && [ "${version%%.*}" -ge "$1" ] 2>/dev/null
+}
+
+# Downloads a Debian source package (NAME=VERSION) into a folder, adding the source packages of
+# this release's archive to apt's sources first where apt has none; apt's output goes to a log.
+#   borvane_apt_source NAME=VERSION FOLDER LOG
+borvane_apt_source() {
+    local package="$1" folder="$2" log="$3" mirror suite sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    (cd "$folder" && apt-get source --download-only "$package") >"$log" 2>&1 && return 0
+    mirror=$(borvane_debian_mirror)
+    suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    if [ -z "$mirror" ] || [ -z "$suite" ]; then
+        echo "apt's sources name no Debian archive for the source of $package" >&2
+        return 1
+    fi
+    echo "Adding the source packages of $suite from $mirror to apt's sources" >&2
+    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+        "$mirror" "$suite" /usr/share/keyrings/debian-archive-keyring.gpg |
+        ${sudo[@]+"${sudo[@]}"} tee "/etc/apt/sources.list.d/borvane-$suite-source.sources" \
+            >/dev/null
+    borvane_quietly ${sudo[@]+"${sudo[@]}"} apt-get update -o DPkg::Lock::Timeout=600
+    echo "Downloading Debian's source of $package" >&2
+    (cd "$folder" && apt-get source --download-only "$package") >"$log" 2>&1 ||
+        { cat "$log" >&2; return 1; }
+}
+
+# Builds a configured CMake folder on every core, its output in a log; shows a line of progress
+# every tenth of the build or every two minutes, and on failure the failed steps.
+#   borvane_build_with_progress BUILD_DIR LOG
+borvane_build_with_progress() {
+    local status
+    set +e
+    cmake --build "$1" --parallel "$(nproc)" 2>&1 | tee "$2" |
+        awk -v start="$(date +%s)" '
+            match($0, /^\[[0-9]+\/[0-9]+\]/) {
+                split(substr($0, 2, RLENGTH - 2), n, "/")
+                tenth = int(10 * n[1] / n[2]); now = systime()
+                if (tenth > shown || now - last >= 120) {
+                    printf "  %d of %d steps, %d s\n", n[1], n[2], now - start > "/dev/stderr"
+                    shown = tenth; last = now
+                }
+            }'
+    status=${PIPESTATUS[0]}
+    set -e
+    [ "$status" -eq 0 ] && return 0
+    grep -E -B 2 -A 12 '^FAILED:' "$2" | head -n 60 >&2
+    return "$status"
+}
