@@ -10,6 +10,7 @@
 #include "parameters/form3.h"
 #include "plot/form4.h"
 #include "runtime/picture.h"
+#include "runtime/picture_name_dialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,6 +28,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QXmlStreamReader>
 #ifdef BORVANE_SVG_RENDERER
@@ -259,6 +261,10 @@ private slots:
     void refusedSaveLeavesNothing();
     void menuAndDialogsAreNoWindowSwitch_data();
     void menuAndDialogsAreNoWindowSwitch();
+    void menuCommandRunsOnceTheMenuHasClosed_data();
+    void menuCommandRunsOnceTheMenuHasClosed();
+    void browserAsksNameAndFormat_data();
+    void browserAsksNameAndFormat();
     void commandLineDrawsTheWindowsPlot();
     void commandLineStatuses_data();
     void commandLineStatuses();
@@ -669,7 +675,8 @@ void ExportTest::menuAndDialogsAreNoWindowSwitch()
     else
         QTest::keySequence(&f,
                            how == QLatin1String("save") ? QKeySequence::Save : QKeySequence::Print);
-    QCOMPARE(up, seen);
+    // A command's dialog comes up as the events after the key run.
+    QTRY_COMPARE(up, seen);
     // The window system gives the window its activation back as the menu or dialog closes (a
     // window manager a moment later): no window switch, no plot.
     QTest::qWait(300);
@@ -679,6 +686,103 @@ void ExportTest::menuAndDialogsAreNoWindowSwitch()
     QVERIFY(drawn.dots.empty() && drawn.lines.empty());
     QVERIFY(s.boxes.texts.isEmpty());
     QVERIFY(QDir(m_config.path()).isEmpty());
+}
+
+void ExportTest::menuCommandRunsOnceTheMenuHasClosed_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("save") << "Salva immagine…"
+                          << "QFileDialog";
+    QTest::newRow("print") << "Stampa…"
+                           << "QPrintDialog";
+}
+
+void ExportTest::menuCommandRunsOnceTheMenuHasClosed()
+{
+    // A command chosen in the menu opens its dialog once the menu has closed: the dialog's is
+    // then the only modal loop running, as a web browser allows no other.
+    QFETCH(QString, command);
+    QFETCH(QString, dialog);
+#ifdef Q_OS_WIN
+    if (dialog == QLatin1String("QPrintDialog"))
+        QSKIP("Windows' print dialog is the system's own, not a Qt window a test can answer");
+#endif
+    Session s;
+    ellipse(s);
+    Form4 &f = s.app.form4();
+    Answer<QMenu> choose([&command](QMenu &menu) {
+        for (QAction *action : menu.actions())
+            if (action->text() == command) menu.setActiveAction(action);
+        QTest::keyClick(&menu, Qt::Key_Return);
+    });
+    QString seen;
+    int loops = -1;
+    bool menuOpen = true;
+    Answer<QDialog> cancel([&](QDialog &up) {
+        seen = QString::fromLatin1(up.metaObject()->className());
+        loops = QThread::currentThread()->loopLevel();
+        menuOpen = QApplication::activePopupWidget() != nullptr;
+        QTest::keyClick(&up, Qt::Key_Escape);
+    });
+    const QPoint at(f.width() / 2, f.height() / 2);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, f.mapToGlobal(at));
+    QApplication::sendEvent(&f, &click);
+    QTRY_COMPARE(seen, dialog);
+    QVERIFY(!menuOpen);
+    QCOMPARE(loops, 1);
+}
+
+void ExportTest::browserAsksNameAndFormat_data()
+{
+    // What the user does in the dialog that names a picture the browser keeps, and the name
+    // kept.
+    QTest::addColumn<QString>("offered");
+    QTest::addColumn<int>("moves");     // Down presses in the list of formats
+    QTest::addColumn<QString>("typed"); // typed over the name, if not empty
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("as offered") << "borvane-ellisse.png" << 0 << ""
+                                << "borvane-ellisse.png"
+                                << "Immagine PNG (*.png)";
+    QTest::newRow("SVG chosen") << "borvane-iperbole.png" << 1 << ""
+                                << "borvane-iperbole.svg"
+                                << "Disegno SVG (*.svg)";
+    QTest::newRow("PDF chosen") << "borvane.png" << 2 << ""
+                                << "borvane.pdf"
+                                << "Documento PDF (*.pdf)";
+    QTest::newRow("extension typed") << "borvane-ellisse.png" << 0 << "piano è.PDF"
+                                     << "piano è.PDF"
+                                     << "Documento PDF (*.pdf)";
+    QTest::newRow("no extension typed") << "borvane-ellisse.png" << 1 << "lezione 3"
+                                        << "lezione 3.svg"
+                                        << "Disegno SVG (*.svg)";
+}
+
+void ExportTest::browserAsksNameAndFormat()
+{
+    QFETCH(QString, offered);
+    QFETCH(int, moves);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(QString, format);
+    QWidget owner;
+    PictureNameDialog dialog(offered, &owner);
+    auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("pictureName"));
+    auto *formats = dialog.findChild<QComboBox *>(QStringLiteral("pictureFormat"));
+    auto *save = dialog.findChild<QPushButton *>(QStringLiteral("pictureSave"));
+    QVERIFY(name && formats && save);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Salva immagine"));
+    QCOMPARE(name->text(), offered);
+    QCOMPARE(formats->currentText(), QStringLiteral("Immagine PNG (*.png)"));
+    for (int i = 0; i < moves; ++i)
+        QTest::keyClick(formats, Qt::Key_Down);
+    if (!typed.isEmpty()) ui::type(name, typed);
+    QCOMPARE(formats->currentText(), format);
+    QCOMPARE(dialog.fileName(), kept);
+    // A name of nothing but an extension cannot be kept.
+    ui::type(name, QStringLiteral(".png"));
+    QVERIFY(!save->isEnabled());
 }
 
 void ExportTest::commandLineDrawsTheWindowsPlot()

@@ -2,24 +2,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "app/borvane.h"
-#include "app/command_line.h"
 #include "app/startup.h"
 #include "intro/form1.h"
+#ifndef Q_OS_WASM
+#include "app/command_line.h"
+#endif
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+#ifndef Q_OS_WASM // a web page has no command line
     if (isCommandLine(argc, argv)) {
         // Standard error carries the command line's own words only, even without a session.
         const auto runtime = privateRuntimeFolderWithoutSession();
         return runCommandLine(argc, argv);
     }
+#endif
     chooseFontEngine();
     QApplication application(argc, argv);
     setUpProcess();
     Borvane borvane;
-    QObject::connect(&borvane.program(), &Program::ended, &application, &QApplication::quit,
+    QObject::connect(&borvane.program(), &Program::ended, &application, &endProcess,
                      Qt::QueuedConnection);
     borvane.start();
     setUpDesktopAfterFirstPaint(borvane.form1());

@@ -3,21 +3,45 @@
 
 #include "app/startup.h"
 
+#include "runtime/browser.h"
 #include "runtime/window_system.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFont>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTimer>
 #include <QTranslator>
 #include <QWidget>
 
+namespace {
+
+// A web page sees none of the system's fonts; the program brings the faces its windows name
+// (built in from fonts-liberation: the metric twins of Arial and Courier New), so that its texts
+// measure as on the desktop.
+void addBundledFonts()
+{
+    const QDir fonts(QStringLiteral(":/fonts"));
+    for (const QString &face : fonts.entryList({QStringLiteral("*.ttf")}, QDir::Files))
+        QFontDatabase::addApplicationFont(fonts.filePath(face));
+}
+
+} // namespace
+
 void setUpProcess()
 {
+    if (inBrowser()) {
+        addBundledFonts();
+        // Once a screen reader's tree is asked for, Qt's web platform looks for the window of
+        // the application object itself (which has none) at every change and warns of it:
+        // nothing is wrong, and the page's console stays for what is.
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.accessibility.warning=false"));
+    }
     QApplication::setApplicationName(QStringLiteral("Borvane"));
     QApplication::setApplicationVersion(QStringLiteral(BORVANE_VERSION));
     QApplication::setOrganizationDomain(QStringLiteral("borvane.org"));
@@ -34,6 +58,14 @@ void setUpProcess()
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);
     letWaylandReadersSettleAtExit();
+}
+
+void endProcess()
+{
+    if (inBrowser())
+        endInBrowser(0);
+    else
+        QApplication::quit();
 }
 
 std::unique_ptr<QTemporaryDir> privateRuntimeFolderWithoutSession()

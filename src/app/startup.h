@@ -4,14 +4,18 @@
 #pragma once
 
 // What the program sets for the whole process, once, at start-up, before its first window:
-// its name and version, the substitutes of its fonts, its Italian locale, and that it ends by
-// its own rule (End, or the last window closed) rather than Qt's. Tests and benchmarks call it
-// as the program does.
+// its name and version, its fonts (in a web browser, those it brings along) and their
+// substitutes, its Italian locale, and that it ends by its own rule (End, or the last window
+// closed) rather than Qt's. Tests and benchmarks call it as the program does.
 
 #include <QTemporaryDir>
 #include <memory>
 
 void setUpProcess();
+
+// Ends the process once the program has ended: Qt's event loop quits and main returns; in a web
+// browser the program stops and the page says so.
+void endProcess();
 
 // Called before the application object is made: on Windows, where the user names no platform,
 // text is drawn by FreeType, as on Linux. Qt's default engine there (GDI) leaves letters of

@@ -6,7 +6,9 @@
 #include "app/borvane.h"
 #include "calibration/form2.h"
 #include "parameters/form3.h"
+#include "runtime/browser.h"
 #include "runtime/palette.h"
+#include "runtime/picture_name_dialog.h"
 #include "runtime/window_system.h"
 
 #include <QAction>
@@ -16,8 +18,10 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
+#ifdef BORVANE_PRINTING
 #include <QPrintDialog>
 #include <QPrinter>
+#endif
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSettings>
@@ -77,8 +81,12 @@ Form4::Form4(Borvane &app)
         action->setObjectName(name);
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this,
-                [this, handler] { program().handle([this, handler] { (this->*handler)(); }); });
+        // The command runs once the menu has closed: a dialog or message box of its own is then
+        // the only modal loop running (in a web browser, the only one there can be).
+        connect(
+            action, &QAction::triggered, this,
+            [this, handler] { program().handle([this, handler] { (this->*handler)(); }); },
+            Qt::QueuedConnection);
         addAction(action);
         return action;
     };
@@ -86,8 +94,12 @@ Form4::Form4(Borvane &app)
                         QKeySequence::Save, &Form4::mnuSalva_Click);
     mnuCopia = menuItem(QStringLiteral("mnuCopia"), QStringLiteral("Copia immagine"),
                         QKeySequence::Copy, &Form4::mnuCopia_Click);
+#ifdef BORVANE_PRINTING
     mnuStampa = menuItem(QStringLiteral("mnuStampa"), QStringLiteral("Stampa…"),
                          QKeySequence::Print, &Form4::mnuStampa_Click);
+#else
+    mnuStampa = nullptr; // no printing here (a web browser): not offered
+#endif
     // The keyboard's ways to the context menu, at the button that has the focus.
     for (const QKeySequence &key :
          {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
@@ -357,13 +369,28 @@ void Form4::showMenu(const QPoint &at)
     menu.setObjectName(QStringLiteral("mnuImmagine"));
     menu.addAction(mnuSalva);
     menu.addAction(mnuCopia);
-    menu.addSeparator();
-    menu.addAction(mnuStampa);
+    if (mnuStampa) {
+        menu.addSeparator();
+        menu.addAction(mnuStampa);
+    }
     menu.exec(at);
 }
 
 void Form4::mnuSalva_Click()
 {
+    if (inBrowser()) {
+        // The browser keeps the file where its user says (its save picker, or its downloads);
+        // the program asks the name and the format.
+        PictureNameDialog dialog(defaultFileName(), this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        const QString name = dialog.fileName();
+        const QByteArray bytes = picture().encoded(*Picture::formatOf(name));
+        if (bytes.isEmpty())
+            MsgBox(Picture::notComposed(name));
+        else
+            offerFile(bytes, name);
+        return;
+    }
     // Qt's own dialog, the same everywhere; it starts where pictures are kept and remembers
     // nothing once closed.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -397,11 +424,17 @@ void Form4::mnuSalva_Click()
 
 void Form4::mnuCopia_Click()
 {
+    if (!browserCopiesImages()) {
+        MsgBox(QStringLiteral("Questo browser copia un'immagine solo da una pagina sicura "
+                              "(https): per averla, usare «Salva immagine…»."));
+        return;
+    }
     QGuiApplication::clipboard()->setImage(picture().image());
 }
 
 void Form4::mnuStampa_Click()
 {
+#ifdef BORVANE_PRINTING
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Borvane"));
     printer.setPageOrientation(surface().size().width() >= surface().size().height()
@@ -412,4 +445,5 @@ void Form4::mnuStampa_Click()
     if (dialog.exec() != QDialog::Accepted) return;
     if (!picture().print(printer))
         MsgBox(QStringLiteral("La stampa non è riuscita: la stampante non risponde."));
+#endif
 }

@@ -45,7 +45,7 @@ public:
     QPushButton *Command3; // "ESCI"
     QAction *mnuSalva;     // "Salva immagine…" (context menu; the standard shortcut to save)
     QAction *mnuCopia;     // "Copia immagine"
-    QAction *mnuStampa;    // "Stampa…"
+    QAction *mnuStampa;    // "Stampa…" (none where the program cannot print: a web browser)
 
     void CALCOLA();
     void Command1_Click();

@@ -3,6 +3,7 @@
 
 #include "runtime/form.h"
 
+#include "runtime/browser.h"
 #include "runtime/controls.h"
 #include "runtime/window_system.h"
 
@@ -190,7 +191,9 @@ void Form::showWindow()
         showMaximized();
         waitUntilPlaced();
     } else {
-        show();
+        // Its design size: where a plain show() means the platform's default state (a web
+        // page's is full screen), that default is not the window's.
+        showNormal();
     }
     raise();
     activateWindow();
@@ -212,6 +215,13 @@ void Form::waitUntilPlaced()
     // loaded one now and then longer, and the activation then draws at the earlier size); half
     // a second is what a Show may cost where the window is never placed.
     constexpr qint64 longestWaitMilliseconds = 500;
+    if (inBrowser()) {
+        // A web page places the window in its screen (the page) as it is shown, and tells the
+        // window its size with the next events. It exposes the window only once the browser
+        // draws again, which it cannot do while this waits: waiting would only cost the time.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return;
+    }
     QElapsedTimer timer;
     timer.start();
     const QSize before = size();

@@ -14,7 +14,9 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#ifdef BORVANE_PRINTING
 #include <QPrinter>
+#endif
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
@@ -68,6 +70,11 @@ QString whyNotWritten(const QFileDevice &file)
         .arg(file.errorString());
 }
 
+QString notComposedReason()
+{
+    return QStringLiteral("non è stato possibile comporla");
+}
+
 QString notSaved(const QString &fileName, const QString &why)
 {
     return QStringLiteral("L'immagine non è stata salvata in «%1»: %2.")
@@ -118,6 +125,7 @@ void Picture::paint(QPainter &painter, const QRectF &target) const
     painter.restore();
 }
 
+#ifdef BORVANE_PRINTING
 bool Picture::print(QPrinter &printer) const
 {
     QPainter painter;
@@ -126,6 +134,7 @@ bool Picture::print(QPrinter &printer) const
     paint(painter, QRectF(0, 0, printer.width(), printer.height()));
     return painter.end();
 }
+#endif
 
 std::optional<Picture::Format> Picture::formatOf(const QString &fileName)
 {
@@ -205,10 +214,8 @@ QString Picture::save(const QString &fileName) const
     // fails (png_error() jumps past the delete[] in QPNGImageWriter::writeImage); no Qt bug
     // names it, and Qt's newest sources read still do so. Writing in memory stays for the
     // second reason even once every supported Qt frees the table.
-    QBuffer encoded;
-    encoded.open(QIODevice::WriteOnly);
-    if (!write(*format, encoded))
-        return notSaved(fileName, QStringLiteral("non è stato possibile comporla"));
+    const QByteArray bytes = encoded(*format);
+    if (bytes.isEmpty()) return notSaved(fileName, notComposedReason());
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) return notSaved(fileName, whyNotOpened(fileName));
     // Until commit() the bytes go to a temporary file beside the target; anything short of a
@@ -217,9 +224,23 @@ QString Picture::save(const QString &fileName) const
     // disk) pass and puts the short file in place of the target (QTBUG-75077; later commit()
     // acts on it, as Qt 6.9's does). The flush goes once every supported Qt's commit() does,
     // not before Debian 12 (6.4.2) leaves the supported table.
-    if (file.write(encoded.data()) != encoded.size() || !file.flush() || !file.commit())
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         return notSaved(fileName, whyNotWritten(file));
     return QString();
+}
+
+QByteArray Picture::encoded(Format format) const
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!write(format, buffer)) return QByteArray();
+    return buffer.data();
+}
+
+QString Picture::notComposed(const QString &fileName)
+{
+    return QStringLiteral("L'immagine «%1» non è stata salvata: %2.")
+        .arg(fileName, notComposedReason());
 }
 
 QImage indexed(const QImage &image)

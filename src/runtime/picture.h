@@ -8,6 +8,7 @@
 // draws the picture onto a surface; every output runs that same routine, on an image with the
 // window's own pixel rules or through a painter onto the other devices.
 
+#include <QByteArray>
 #include <QImage>
 #include <QRectF>
 #include <QRgb>
@@ -36,9 +37,11 @@ public:
     // The picture drawn through a painter into `target` (in the painter's coordinates), as
     // large as fits with its aspect kept, centred.
     void paint(QPainter &painter, const QRectF &target) const;
+#ifdef BORVANE_PRINTING
     // The picture on the printer's page, as large as fits with its aspect kept. False when the
     // printer could not be started.
     bool print(QPrinter &printer) const;
+#endif
 
     // The format that a file name asks for by its extension (.png, .svg, .pdf, any case).
     static std::optional<Format> formatOf(const QString &fileName);
@@ -54,6 +57,12 @@ public:
     // failure any existing file stays as it was and nothing half-written is left. Returns the
     // empty text, or the reason in Italian, naming the file.
     QString save(const QString &fileName) const;
+    // The bytes of the file that save() would write in the format; empty when the picture
+    // could not be composed.
+    QByteArray encoded(Format format) const;
+    // Why a picture to be handed to the browser under this name (as given) was not: it could
+    // not be composed.
+    static QString notComposed(const QString &fileName);
 
 private:
     bool write(Format format, class QIODevice &device) const;
