@@ -6,8 +6,8 @@
 # server itself (xdotool moves the server's pointer and clicks; import reads the screen).
 # Source it; x_start starts the server and x_stop (run on exit) stops what was started.
 
-X_SCREEN_WIDTH=1280
-X_SCREEN_HEIGHT=1024
+X_SCREEN_WIDTH=${X_SCREEN_WIDTH:-1280}
+X_SCREEN_HEIGHT=${X_SCREEN_HEIGHT:-1024}
 x_pids=()
 
 fail() {
