@@ -21,6 +21,16 @@
 
 namespace {
 
+// The icon is the program's own, in every size the desktop may ask for; asking the icon theme
+// for it would find the same pictures, at the cost of reading the theme's folders.
+void setProgramIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+}
+
 // A web page sees none of the system's fonts; the program brings the faces its windows name
 // (built in from fonts-liberation: the metric twins of Arial and Courier New), so that its texts
 // measure as on the desktop.
@@ -41,6 +51,9 @@ void setUpProcess()
         // the application object itself (which has none) at every change and warns of it:
         // nothing is wrong, and the page's console stays for what is.
         QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.accessibility.warning=false"));
+        // A page draws each window's title bar itself, with Qt's emblem until the window has an
+        // icon: the program's own is there from the first window on.
+        setProgramIcon();
     }
     QApplication::setApplicationName(QStringLiteral("Borvane"));
     QApplication::setApplicationVersion(QStringLiteral(BORVANE_VERSION));
@@ -105,13 +118,7 @@ namespace {
 
 void setUpDesktop()
 {
-    // The icon is the program's own, in every size the desktop may ask for; asking the icon
-    // theme for it would find the same pictures, at the cost of reading the theme's folders.
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
-    QApplication::setWindowIcon(icon);
-
+    if (!inBrowser()) setProgramIcon();
     installQtTexts();
 }
 

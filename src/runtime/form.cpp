@@ -181,7 +181,8 @@ void Form::showWindow()
         // already: the compositor may still be about to activate the window shown last.)
         hide();
     }
-    if (!m_shownBefore) {
+    const bool first = !m_shownBefore;
+    if (first) {
         m_shownBefore = true;
         resize(twipsToPixels(m_designClientTwips.width()),
                twipsToPixels(m_designClientTwips.height()));
@@ -197,6 +198,9 @@ void Form::showWindow()
     }
     raise();
     activateWindow();
+    // A web page activates the window as it shows it, and Qt then gives the focus to the first
+    // control it finds rather than the one the window named: named again, it takes it.
+    if (first && m_firstFocus && inBrowser()) m_firstFocus->setFocus();
 }
 
 void Form::showOffScreen(QSize area)
