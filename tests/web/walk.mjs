@@ -86,6 +86,7 @@ try {
             const r = w.querySelector('canvas').getBoundingClientRect();
             return {
                 title: w.querySelector('.title-bar .window-name')?.textContent ?? '',
+                icon: (w.querySelector('.title-bar img')?.getAttribute('src') ?? '').slice(0, 15),
                 visible: getComputedStyle(w).display !== 'none',
                 active: !w.classList.contains('inactive'),
                 maximized: w.classList.contains('maximized'),
@@ -143,8 +144,11 @@ try {
     }));
     if (page_.title !== 'Borvane' || page_.lang !== 'it' || !page_.icon || page_.qtLogo)
         throw new Error(`the page is not the program's own: ${JSON.stringify(page_)}`);
-    await settled('Form1');
+    const form1 = await settled('Form1');
     const firstPaint = Date.now() - navigated;
+    // The title bar's icon is the program's picture, not Qt's emblem (a drawing).
+    if (!form1.icon.startsWith('data:image/png'))
+        throw new Error(`Form1's title bar shows an icon that is not the program's (${form1.icon}…)`);
     log(`Form1 drawn ${firstPaint} ms after navigation`);
 
     // ---- The walk -------------------------------------------------------------------------
@@ -162,18 +166,6 @@ try {
             shown = title;
             log(`${title}: ${window.width}x${window.height} at ${window.x}, ${window.y}`);
         }
-        if (title === 'Form2' && action === 'key') {
-            // A drag of the scroll bar's thumb by touch moves it: the window draws anew.
-            const before = await digest('Form2');
-            const [x, y] = [window.x + 32 + 17 + 6, window.y + 72 + 8]; // the thumb at 1
-            await session.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x, y }] });
-            for (let dx = 20; dx <= 200; dx += 20)
-                await session.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: [{ x: x + dx, y }] });
-            await session.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
-            await until('a new drawing after the thumb was dragged by touch',
-                        async () => (await digest('Form2')) !== before);
-            window = await settled('Form2');
-        }
         switch (action) {
         case 'click': case 'tap': {
             const [x, y] = centre(numbers);
@@ -189,6 +181,22 @@ try {
             break;
         default:
             throw new Error(`unknown step in the walk: ${title} ${action}`);
+        }
+        if (title === 'Form2' && action === 'key') {
+            // The key went to the control the window gives the focus first, the scroll bar (at
+            // its end now). A drag of its thumb by touch moves it too (the window draws anew);
+            // the key then takes it back to the end.
+            const before = await settled('Form2').then(() => digest('Form2'));
+            const [x, y] = [window.x + 32 + 393 - 17 - 6, window.y + 72 + 8]; // the thumb at 30
+            await session.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x, y }] });
+            for (let dx = 20; dx <= 200; dx += 20)
+                await session.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: [{ x: x - dx, y }] });
+            await session.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+            await until('a new drawing after the thumb was dragged by touch',
+                        async () => (await digest('Form2')) !== before);
+            window = await settled('Form2');
+            await page.keyboard.press(rest[0]);
+            window = await settled('Form2');
         }
         if (title === 'Form3' && action === 'click') plotClicked = Date.now();
     }
