@@ -44,6 +44,28 @@ const watcher = () => {
         }
         return false;
     };
+    // Resolves once the window is the active one and what it shows holds still from one frame
+    // to the next.
+    window.__settled = title => new Promise(resolve => {
+        let before = '';
+        const reader = document.createElement('canvas');
+        const look = () => {
+            const w = window.__windows().find(w => w.title === title && w.active);
+            let now = '';
+            if (w && w.canvas.width && w.canvas.height) {
+                [reader.width, reader.height] = [w.canvas.width, w.canvas.height];
+                const context = reader.getContext('2d', { willReadFrequently: true });
+                context.drawImage(w.canvas, 0, 0);
+                const data = context.getImageData(0, 0, reader.width, reader.height).data;
+                let sum = 0;
+                for (let i = 0; i < data.length; i += 4) sum = (sum * 31 + data[i] + 7 * data[i + 1] + 13 * data[i + 2]) >>> 0;
+                now = `${reader.width}x${reader.height}:${sum}`;
+            }
+            if (now && now === before) resolve(true);
+            else { before = now; requestAnimationFrame(look); }
+        };
+        requestAnimationFrame(look);
+    });
     // The first paint of Form1, checked every frame from the page's start.
     const look = () => {
         const form1 = window.__windows().find(w => w.title === 'Form1');
@@ -61,8 +83,9 @@ const median = values => {
     return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
 };
 
-const until = async (page, probe, limit = 60000) => {
-    const handle = await page.waitForFunction(probe, { timeout: limit, polling: 'raf' });
+// What `probe` (run in the page, with `args`) returns once it is something, within a minute.
+const until = async (page, probe, ...args) => {
+    const handle = await page.waitForFunction(probe, { timeout: 60000, polling: 'raf' }, ...args);
     return handle.jsonValue();
 };
 
@@ -86,9 +109,7 @@ try {
         } else {
             // To the parameter window as a user goes, then the click on AVANTI measured.
             const at = async (title, left, top, width, height) => {
-                await until(page, t => window.__windows().some(w => w.title === t && w.active), 60000)
-                    .catch(() => { throw new Error(`no active ${title}`); });
-                await page.evaluate(t => new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r))), title);
+                await page.evaluate(t => window.__settled(t), title);
                 const box = await page.evaluate(t => {
                     const r = window.__windows().find(w => w.title === t).canvas.getBoundingClientRect();
                     return { x: r.left, y: r.top };

@@ -2,7 +2,8 @@
 # SPDX-FileCopyrightText: 2026 The Borvane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The web page's figures, on this machine, in headless Chromium on localhost:
-#   bench/web_bench.sh [RUNS]        (default 11)
+#   bench/web_bench.sh [RUNS] [DESKTOP_PROGRAM]    (defaults: 11, build/test/borvane or
+#                                                  build/release/borvane)
 # - the size of the page's files, as they are and with the gzip and brotli copies beside them
 #   (goal: the program 6 MB or less compressed);
 # - navigation to the first paint of the introduction window, against a bare Qt window of the
@@ -21,7 +22,7 @@ source "$root/tests/smoke/x-session.sh"
 runs="${1:-11}"
 web="$root/build/web"
 work="$root/build/bench-web"
-desktop="$root/build/test/borvane"
+desktop="${2:-$root/build/test/borvane}"
 [ -x "$desktop" ] || desktop="$root/build/release/borvane"
 [ -f "$web/index.html" ] || { echo "no page in $web (scripts/web.sh makes it)"; exit 2; }
 [ -x "$desktop" ] || { echo "no desktop program in build/test or build/release"; exit 2; }
@@ -53,14 +54,17 @@ cp "$work/bare/bare.html" "$work/bare/index.html"
 
 servers=()
 trap 'kill "${servers[@]}" 2>/dev/null || true; x_stop' EXIT
+# serve FOLDER FILE: serves the folder on a free port; its address goes to the file.
 serve() {
-    python3 "$root/scripts/web/serve.py" "$1" 0 >"$2" &
+    : >"$2"
+    python3 "$root/scripts/web/serve.py" "$1" 0 >"$2" 2>/dev/null &
     servers+=($!)
     for _ in $(seq 100); do [ -s "$2" ] && break; sleep 0.1; done
-    sed 's/localhost/127.0.0.1/' "$2"
 }
-page=$(serve "$web" "$work/page.address")
-bare=$(serve "$work/bare" "$work/bare.address")
+serve "$web" "$work/page.address"
+serve "$work/bare" "$work/bare.address"
+page=$(sed 's/localhost/127.0.0.1/' "$work/page.address")
+bare=$(sed 's/localhost/127.0.0.1/' "$work/bare.address")
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 measure() { node "$root/bench/web_bench.mjs" "$@" 1 | tail -n 1; }
 
