@@ -18,7 +18,7 @@ out="$BORVANE_ROOT/build/web"
 started=$SECONDS
 
 if ! borvane_at_least_debian 13; then
-    # shellcheck source=debian13.sh
+    # shellcheck source-path=SCRIPTDIR source=debian13.sh
     source "$BORVANE_ROOT/scripts/debian13.sh"
     mkdir -p "$BORVANE_ROOT/build/web-debian13"
     root="$(cd "$BORVANE_ROOT/build/web-debian13" && pwd -P)/root"

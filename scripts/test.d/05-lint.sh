@@ -19,7 +19,9 @@ if command -v clang-format-14 >/dev/null ||
     { apt-cache show clang-format-14 >/dev/null 2>&1 && borvane_install clang-format-14; }; then
     formatter=clang-format-14
 fi
-mapfile -t sources < <(find src tests bench fuzz -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
+# (Not the web test's npm packages, which tests/web/node_modules holds once it has run.)
+mapfile -t sources < <(find src tests bench fuzz -path tests/web/node_modules -prune -o -type f \
+    \( -name '*.cpp' -o -name '*.h' \) -print | sort)
 if [ -z "$formatter" ]; then
     formatting="formatting not checked (no clang-format 14 here)"
 elif "$formatter" --dry-run -Werror "${sources[@]}"; then
@@ -32,7 +34,8 @@ else
 fi
 
 # Every shell script of the checkout, build folders left out.
-mapfile -t scripts < <({ find . \( -path ./build -o -path ./.git \) -prune -o -type f \
+mapfile -t scripts < <({ find . \( -path ./build -o -path ./.git -o -path ./tests/web/node_modules \) \
+    -prune -o -type f \
     -name '*.sh' -print; echo ./.ci/run; } | sort)
 if shellcheck -x -S warning "${scripts[@]}"; then
     checked="${#scripts[@]} shell scripts without warnings"

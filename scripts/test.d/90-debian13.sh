@@ -14,7 +14,7 @@
 # archive, e.g. on Ubuntu). BORVANE_SKIP_STAGES and BORVANE_FUZZ_SECONDS are passed on.
 
 : "${BORVANE_ROOT:?run this stage through scripts/test.sh}"
-# shellcheck source=../debian13.sh
+# shellcheck source-path=SCRIPTDIR source=../debian13.sh
 source "$BORVANE_ROOT/scripts/debian13.sh"
 mkdir -p "$BORVANE_ROOT/build/debian13"
 work=$(cd "$BORVANE_ROOT/build/debian13" && pwd -P) # as the kernel names it, for the checks
