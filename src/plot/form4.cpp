@@ -365,14 +365,27 @@ void Form4::contextMenuEvent(QContextMenuEvent *event)
 
 void Form4::showMenu(const QPoint &at)
 {
-    Settled<QMenu> menu(this);
-    menu.setObjectName(QStringLiteral("mnuImmagine"));
-    menu.addAction(mnuSalva);
-    menu.addAction(mnuCopia);
-    if (mnuStampa) {
-        menu.addSeparator();
-        menu.addAction(mnuStampa);
+    auto fill = [this](QMenu &menu) {
+        menu.setObjectName(QStringLiteral("mnuImmagine"));
+        menu.addAction(mnuSalva);
+        menu.addAction(mnuCopia);
+        if (mnuStampa) {
+            menu.addSeparator();
+            menu.addAction(mnuStampa);
+        }
+    };
+    if (inBrowser()) {
+        // A page runs one modal loop at most, and the command's dialog is to be that one: the
+        // menu runs none. (Were it to, a command chosen with the keyboard could start before
+        // the menu's loop had ended, and the page would take no more input.)
+        auto *menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        fill(*menu);
+        menu->popup(at);
+        return;
     }
+    Settled<QMenu> menu(this);
+    fill(menu);
     menu.exec(at);
 }
 
