@@ -178,5 +178,5 @@ void AccessibilityTest::figureChosenByAssistiveAction()
     QCOMPARE(f.Opt, Variant(figure));
 }
 
-QTEST_MAIN(AccessibilityTest)
+BORVANE_TEST_MAIN(AccessibilityTest)
 #include "tst_accessibility.moc"

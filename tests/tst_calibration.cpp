@@ -690,5 +690,5 @@ void CalibrationTest::calibratedRatioMakesCirclesRound()
     }
 }
 
-QTEST_MAIN(CalibrationTest)
+BORVANE_TEST_MAIN(CalibrationTest)
 #include "tst_calibration.moc"

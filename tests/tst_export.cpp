@@ -885,5 +885,5 @@ void ExportTest::commandLineStatuses()
         QCOMPARE(QString::fromUtf8(old.readAll()), untouched);
 }
 
-QTEST_MAIN(ExportTest)
+BORVANE_TEST_MAIN(ExportTest)
 #include "tst_export.moc"

@@ -416,5 +416,5 @@ void FlowTest::closingTheLastWindowEnds()
     QVERIFY(s.app.program().hasEnded());
 }
 
-QTEST_MAIN(FlowTest)
+BORVANE_TEST_MAIN(FlowTest)
 #include "tst_flow.moc"

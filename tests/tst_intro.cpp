@@ -503,5 +503,5 @@ void IntroTest::form1StaysOpenBehindTheOthers()
     QVERIFY(s.app.form2().isVisible());
 }
 
-QTEST_MAIN(IntroTest)
+BORVANE_TEST_MAIN(IntroTest)
 #include "tst_intro.moc"

@@ -179,5 +179,5 @@ void MemoryTest::residentMemoryStaysFlat()
     QVERIFY(shared <= tolerance + buffers);
 }
 
-QTEST_MAIN(MemoryTest)
+BORVANE_TEST_MAIN(MemoryTest)
 #include "tst_memory.moc"

@@ -1067,13 +1067,6 @@ void MonkeyTest::cleanupTestCase()
     QVERIFY(m_totals.actions > 0);
 }
 
-int main(int argc, char *argv[])
-{
-    MonkeyApplication application(argc, argv);
-    application.setAttribute(Qt::AA_Use96Dpi, true);
-    MonkeyTest test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+BORVANE_TEST_MAIN_WITH(MonkeyApplication, MonkeyTest)
 
 #include "tst_monkey.moc"

@@ -932,5 +932,5 @@ void ParametersTest::hostileTexts()
     QCOMPARE(s.app.program().activeForm(), &s.app.form4());
 }
 
-QTEST_MAIN(ParametersTest)
+BORVANE_TEST_MAIN(ParametersTest)
 #include "tst_parameters.moc"

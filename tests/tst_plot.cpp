@@ -759,5 +759,5 @@ void PlotTest::esciHasTheFocusAtFirstShow()
     QVERIFY(!s.app.form3().isVisible());
 }
 
-QTEST_MAIN(PlotTest)
+BORVANE_TEST_MAIN(PlotTest)
 #include "tst_plot.moc"

@@ -14,8 +14,12 @@
 #include "runtime/variant.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #ifdef BORVANE_SVG_RENDERER
 #include <QSvgRenderer>
@@ -78,6 +82,8 @@ private slots:
     void controlsArePlacedInTwips();
     void svgDrawingFollowsThePainter_data();
     void svgDrawingFollowsThePainter();
+    void processEndsWithItsStatus_data();
+    void processEndsWithItsStatus();
 };
 
 void RuntimeTest::arithmetic_data()
@@ -533,5 +539,43 @@ void RuntimeTest::svgDrawingFollowsThePainter()
 #endif
 }
 
-QTEST_MAIN(RuntimeTest)
+void RuntimeTest::processEndsWithItsStatus_data()
+{
+    QTest::addColumn<QStringList>("tests");
+    QTest::addColumn<int>("status");
+    const QStringList passing{QStringLiteral("programEndsOnItsSecondWindow"),
+                              QStringLiteral("staticFolderIsRemovedAtTheEnd")};
+    QTest::newRow("all passed") << passing << 0;
+    QTest::newRow("one failed") << (passing + QStringList{QStringLiteral("fails")}) << 1;
+}
+
+// A test program (tests/ending) on this test's platform ends as the program does: its status,
+// all it wrote, and nothing left behind.
+void RuntimeTest::processEndsWithItsStatus()
+{
+    QFETCH(QStringList, tests);
+    QFETCH(int, status);
+    QProcess ending;
+    ending.start(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                     QStringLiteral(BORVANE_ENDING_PROGRAM),
+                 tests);
+    QVERIFY(ending.waitForStarted());
+    // Bounded only so that a process that never ends fails here rather than at the limit.
+    QVERIFY2(ending.waitForFinished(120000), "the process did not end");
+    // (Lines end with "\r\n" on Windows.)
+    const QString output =
+        QString::fromLocal8Bit(ending.readAllStandardOutput()).remove(QLatin1Char('\r'));
+    QCOMPARE(ending.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(ending.exitCode(), status);
+    QVERIFY2(output.contains(QLatin1String("\nTotals:")), qPrintable(output));
+    QVERIFY2(output.endsWith(QLatin1String("ending: the test object is gone\n")),
+             qPrintable(output));
+    const QRegularExpression folderLine(QStringLiteral("^ending: folder (.+)$"),
+                                        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch folder = folderLine.match(output);
+    QVERIFY(folder.hasMatch());
+    QVERIFY2(!QFileInfo::exists(folder.captured(1)), qPrintable(folder.captured(1)));
+}
+
+BORVANE_TEST_MAIN(RuntimeTest)
 #include "tst_runtime.moc"

@@ -4,6 +4,7 @@
 #include "app/borvane.h"
 #include "app/startup.h"
 #include "intro/form1.h"
+#include "runtime/window_system.h"
 #ifndef Q_OS_WASM
 #include "app/command_line.h"
 #endif
@@ -22,10 +23,14 @@ int main(int argc, char *argv[])
     chooseFontEngine();
     QApplication application(argc, argv);
     setUpProcess();
-    Borvane borvane;
-    QObject::connect(&borvane.program(), &Program::ended, &application, &endProcess,
-                     Qt::QueuedConnection);
-    borvane.start();
-    setUpDesktopAfterFirstPaint(borvane.form1());
-    return QApplication::exec();
+    int status = 0;
+    {
+        Borvane borvane;
+        QObject::connect(&borvane.program(), &Program::ended, &application, &endProcess,
+                         Qt::QueuedConnection);
+        borvane.start();
+        setUpDesktopAfterFirstPaint(borvane.form1());
+        status = QApplication::exec();
+    } // the program ends: its windows are hidden, then destroyed
+    return endBeforeWaylandTeardown(status);
 }

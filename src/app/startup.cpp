@@ -4,7 +4,6 @@
 #include "app/startup.h"
 
 #include "runtime/browser.h"
-#include "runtime/window_system.h"
 
 #include <QApplication>
 #include <QDir>
@@ -70,7 +69,6 @@ void setUpProcess()
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);
-    letWaylandReadersSettleAtExit();
 }
 
 void endProcess()

@@ -13,8 +13,9 @@
 
 void setUpProcess();
 
-// Ends the process once the program has ended: Qt's event loop quits and main returns; in a web
-// browser the program stops and the page says so.
+// Ends the process once the program has ended: Qt's event loop quits and main ends the process
+// with its status (endBeforeWaylandTeardown, window_system.h); in a web browser the program
+// stops and the page says so.
 void endProcess();
 
 // Called before the application object is made: on Windows, where the user names no platform,

@@ -28,6 +28,7 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cstdlib>
 
 namespace {
 
@@ -39,6 +40,8 @@ void keepNoDialogHistory()
     static QTemporaryDir nowhere;
     static const bool redirected = [] {
         if (!nowhere.isValid()) return false;
+        // Removed however the process ends (window_system.h: endBeforeWaylandTeardown).
+        std::at_quick_exit([] { nowhere.remove(); });
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere.path());
         return true;

@@ -7,11 +7,13 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLibraryInfo>
-#include <QThread>
 #include <QTimer>
 #include <QVersionNumber>
 #include <QWidget>
 #include <QWindow>
+
+#include <cstdio>
+#include <cstdlib>
 
 bool underWayland()
 {
@@ -32,8 +34,8 @@ bool frameCallbacksRace()
 // (window_system.h): every one so far. The reading threads came with 6.3 (qtwayland's "Move the
 // wayland socket polling to a separate event thread", 92a7904d), and the newest sources read
 // still end them so: qtwayland's 6.8 branch and its development branch towards 6.9, and the
-// client in qtbase, where it moved for 6.10. When a release takes the read back, the range
-// ends before that release.
+// client in qtbase, where it moved for 6.10; so do Debian's 6.4.2 and 6.8.2. When a release
+// takes the read back, the range ends before that release.
 bool readersCanHangAtExit()
 {
     return underWayland() && QLibraryInfo::version() >= QVersionNumber(6, 3);
@@ -95,12 +97,9 @@ void settleLastFrame(QWidget &widget)
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-void letWaylandReadersSettleAtExit()
+int endBeforeWaylandTeardown(int status)
 {
-    static bool registered = false;
-    if (registered || !readersCanHangAtExit()) return;
-    registered = true;
-    // A post routine runs as the application object goes, before Qt's Wayland connection does;
-    // by then nothing of the program asks for events any more.
-    qAddPostRoutine([] { QThread::msleep(50); });
+    if (!readersCanHangAtExit()) return status;
+    std::fflush(nullptr);
+    std::quick_exit(status);
 }

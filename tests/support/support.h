@@ -10,10 +10,13 @@
 #include "app/borvane.h"
 #include "runtime/form.h"
 #include "runtime/surface.h"
+#include "runtime/window_system.h"
 
+#include <QApplication>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <functional>
 #include <vector>
 
@@ -130,3 +133,22 @@ void settle();
 
 // The pixel of a window's drawing at a point given in logical pixels.
 QRgb pixelAt(const Form &form, QPoint logical);
+
+// A test program's main, where QTEST_MAIN would be: its application, here `Application` (a
+// QApplication or one derived from it), then the test object, gone once qExec has run; then the
+// process ends with qExec's status as the program's does (endBeforeWaylandTeardown), where Qt's
+// own teardown of a Wayland connection could keep it from ending.
+#define BORVANE_TEST_MAIN_WITH(Application, TestObject)                                            \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        Application application(argc, argv);                                                       \
+        application.setAttribute(Qt::AA_Use96Dpi, true);                                           \
+        int status = 0;                                                                            \
+        {                                                                                          \
+            TestObject test;                                                                       \
+            QTEST_SET_MAIN_SOURCE_PATH                                                             \
+            status = QTest::qExec(&test, argc, argv);                                              \
+        }                                                                                          \
+        return endBeforeWaylandTeardown(status);                                                   \
+    }
+#define BORVANE_TEST_MAIN(TestObject) BORVANE_TEST_MAIN_WITH(QApplication, TestObject)

@@ -112,5 +112,5 @@ void WaylandSwitchingTest::switcherActivatesOncePerSwitch()
         QVERIFY(forms[n]->isVisible());
 }
 
-QTEST_MAIN(WaylandSwitchingTest)
+BORVANE_TEST_MAIN(WaylandSwitchingTest)
 #include "tst_wayland_switching.moc"

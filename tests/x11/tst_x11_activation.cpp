@@ -121,5 +121,5 @@ void X11ActivationTest::switchingWindowsActivatesOncePerSwitch()
     QVERIFY(s.boxes.texts.isEmpty());
 }
 
-QTEST_MAIN(X11ActivationTest)
+BORVANE_TEST_MAIN(X11ActivationTest)
 #include "tst_x11_activation.moc"
