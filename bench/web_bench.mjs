@@ -9,7 +9,8 @@
 //                                                     to the plot on screen (a pixel of the plot's
 //                                                     colour in the plot window)
 // Each prints the times and, last, their median in milliseconds. Both are measured in the page
-// (its clock starts with the navigation; the click is the moment the page gets the pointer).
+// (its clock starts with the navigation; the click is the moment the page gets the pointer),
+// looking after each frame the browser draws.
 // Run by bench/web_bench.sh; puppeteer-core comes from tests/web (npm ci there).
 
 import path from 'node:path';
@@ -24,6 +25,9 @@ const runs = Number(runsText ?? 11);
 
 // In the page: the program's windows by title, with their canvas.
 const watcher = () => {
+    // Runs `look` once each frame has been drawn: after the frame's callbacks (Qt draws its
+    // windows in one), so that what it reads is what that frame shows.
+    window.__afterFrame = look => requestAnimationFrame(() => setTimeout(look, 0));
     window.__windows = () => {
         const root = document.querySelector('#qt-shadow-container')?.shadowRoot;
         if (!root) return [];
@@ -72,9 +76,9 @@ const watcher = () => {
         if (form1 && window.__shows(form1.canvas, 0, 0, form1.canvas.width, form1.canvas.height))
             window.__firstPaint = performance.now();
         else
-            requestAnimationFrame(look);
+            window.__afterFrame(look);
     };
-    requestAnimationFrame(look);
+    window.__afterFrame(look);
 };
 
 const median = values => {
@@ -137,9 +141,9 @@ try {
                                             40, 40, 0x000080))
                         window.__plotted = performance.now();
                     else
-                        requestAnimationFrame(look);
+                        window.__afterFrame(look);
                 };
-                requestAnimationFrame(look);
+                window.__afterFrame(look);
             });
             await page.mouse.click(...avanti);
             const plotted = await until(page, () => window.__plotted);

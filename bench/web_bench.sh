@@ -68,16 +68,26 @@ bare=$(sed 's/localhost/127.0.0.1/' "$work/bare.address")
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 measure() { node "$root/bench/web_bench.mjs" "$@" 1 | tail -n 1; }
 
-# ---- First paint -------------------------------------------------------------------------------
-bare_times=() page_times=()
-for _ in $(seq "$runs"); do
-    bare_times+=("$(measure first-paint "$bare")")
-    page_times+=("$(measure first-paint "$page")")
-done
-echo "bare Qt page:  ${bare_times[*]}"
-echo "Borvane page:  ${page_times[*]}"
-awk -v b="$(median "${bare_times[@]}")" -v p="$(median "${page_times[@]}")" -v n="$runs" 'BEGIN {
-    printf "first paint of Form1 from navigation, median of %d: bare Qt %.0f ms, Borvane %.0f ms, ratio %.2f (goal: 2000 ms)\n", n, b, p, p / b }'
+# alternate WHAT GOAL BASELINE_NAME BASELINE_COMMAND NAME COMMAND: RUNS times each command (a
+# function that prints milliseconds last) in turn, then both lists, their medians and the ratio.
+alternate() {
+    local what="$1" goal="$2" baseline_name="$3" baseline="$4" name="$5" command="$6"
+    local baseline_times=() times=()
+    for _ in $(seq "$runs"); do
+        baseline_times+=("$("$baseline" | tail -n 1)")
+        times+=("$("$command" | tail -n 1)")
+    done
+    echo "$baseline_name: ${baseline_times[*]}"
+    echo "$name: ${times[*]}"
+    awk -v b="$(median "${baseline_times[@]}")" -v p="$(median "${times[@]}")" -v n="$runs" \
+        -v what="$what" -v goal="$goal" -v bn="$baseline_name" -v pn="$name" 'BEGIN {
+        printf "%s, median of %d: %s %.0f ms, %s %.0f ms, ratio %.2f (goal: %s)\n", what, n, bn, b, pn, p, p / b, goal }'
+}
+
+bare_first_paint() { measure first-paint "$bare"; }
+page_first_paint() { measure first-paint "$page"; }
+alternate "first paint of Form1 from navigation" "2000 ms" "bare Qt page" bare_first_paint \
+    "Borvane page" page_first_paint
 
 # ---- AVANTI to the plot, in the page and on the desktop -------------------------------------------
 cc -O2 -o "$work/plotwait" "$root/bench/plotwait.c" -lX11 -lXtst
@@ -106,12 +116,5 @@ desktop_plot() {
     kill "$x_program" 2>/dev/null || true
     wait "$x_program" 2>/dev/null || true
 }
-desktop_times=() web_times=()
-for _ in $(seq "$runs"); do
-    desktop_times+=("$(desktop_plot)")
-    web_times+=("$(measure plot "$page")")
-done
-echo "desktop: ${desktop_times[*]}"
-echo "page:    ${web_times[*]}"
-awk -v d="$(median "${desktop_times[@]}")" -v w="$(median "${web_times[@]}")" -v n="$runs" 'BEGIN {
-    printf "AVANTI to the plot on screen, median of %d: desktop %.0f ms, page %.0f ms, ratio %.2f (goal: 2)\n", n, d, w, w / d }'
+page_plot() { measure plot "$page"; }
+alternate "AVANTI to the plot on screen" "twice the desktop's" desktop desktop_plot page page_plot
