@@ -28,7 +28,6 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <cstdlib>
 
 namespace {
 
@@ -41,7 +40,7 @@ void keepNoDialogHistory()
     static const bool redirected = [] {
         if (!nowhere.isValid()) return false;
         // Removed however the process ends (window_system.h: endBeforeWaylandTeardown).
-        std::at_quick_exit([] { nowhere.remove(); });
+        atEarlyEnd([] { nowhere.remove(); });
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere.path());
         return true;

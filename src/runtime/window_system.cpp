@@ -100,6 +100,19 @@ void settleLastFrame(QWidget &widget)
 int endBeforeWaylandTeardown(int status)
 {
     if (!readersCanHangAtExit()) return status;
+#ifdef Q_OS_LINUX
     std::fflush(nullptr);
     std::quick_exit(status);
+#else
+    return status; // no Wayland here
+#endif
+}
+
+void atEarlyEnd(void (*cleanup)())
+{
+#ifdef Q_OS_LINUX
+    std::at_quick_exit(cleanup);
+#else
+    Q_UNUSED(cleanup);
+#endif
 }

@@ -40,14 +40,19 @@ void settleLastFrame(QWidget &window);
 // saved through QSaveFile, committed before its command returns; the program keeps nothing
 // else), and all Qt would still do is give back memory and the connection, which the system
 // does for an ended process; nothing waits on Qt's threads any more. Static objects are not
-// destroyed then: what one must still clean up (a temporary folder) is registered with
-// std::at_quick_exit by its owner. Elsewhere it returns the status, for main to return, and
+// destroyed then: what one must still clean up (a temporary folder) is registered by its owner
+// with atEarlyEnd. Elsewhere it returns the status, for main to return, and
 // Qt's teardown runs as usual (under X11 it hands the clipboard over to the desktop's manager).
 // Qt's fix: none yet (window_system.cpp says which sources were read), and no Qt bug found
 // that names it. This goes once a Qt release takes the read back and every supported Qt is of
 // that release or later (exit-runs.sh -d, with main returning the status itself, shows whether
-// a Qt still hangs): main then returns the status, and the std::at_quick_exit registrations go.
+// a Qt still hangs): main then returns the status, and atEarlyEnd goes.
 [[nodiscard]] int endBeforeWaylandTeardown(int status);
+
+// Has `cleanup` run should endBeforeWaylandTeardown end the process (std::at_quick_exit), for
+// what a static object's destructor would otherwise do then. Only on Linux, where Wayland is;
+// elsewhere static objects are always destroyed (and MinGW's C library has no quick_exit).
+void atEarlyEnd(void (*cleanup)());
 
 // A Qt window class (a message box, a menu, a dialog) whose hiding first lets its last frame
 // settle.

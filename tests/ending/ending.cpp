@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstdlib>
 
 class EndingTest : public QObject
 {
@@ -43,7 +42,7 @@ void EndingTest::staticFolderIsRemovedAtTheEnd()
 {
     static QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    std::at_quick_exit([] { folder.remove(); });
+    atEarlyEnd([] { folder.remove(); });
     std::printf("ending: folder %s\n", qPrintable(folder.path()));
 }
 
