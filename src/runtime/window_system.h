@@ -41,8 +41,8 @@ void settleLastFrame(QWidget &window);
 // else), and all Qt would still do is give back memory and the connection, which the system
 // does for an ended process; nothing waits on Qt's threads any more. Static objects are not
 // destroyed then: what one must still clean up (a temporary folder) is registered by its owner
-// with atEarlyEnd. Elsewhere it returns the status, for main to return, and
-// Qt's teardown runs as usual (under X11 it hands the clipboard over to the desktop's manager).
+// with atEarlyEnd. Elsewhere it returns the status, for main to return, and Qt's teardown runs
+// as usual (under X11 it hands the clipboard over to the desktop's manager).
 // Qt's fix: none yet (window_system.cpp says which sources were read), and no Qt bug found
 // that names it. This goes once a Qt release takes the read back and every supported Qt is of
 // that release or later (exit-runs.sh -d, with main returning the status itself, shows whether
