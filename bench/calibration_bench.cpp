@@ -10,10 +10,10 @@
 
 #include "bench_support.h"
 
-#include "app/borvane.h"
-#include "app/startup.h"
-#include "calibration/form2.h"
-#include "intro/form1.h"
+#include "program/startup.h"
+#include "windows/borvane.h"
+#include "windows/calibration/form2.h"
+#include "windows/intro/form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -11,11 +11,11 @@
 
 #include "bench_support.h"
 
-#include "app/borvane.h"
-#include "app/startup.h"
-#include "calibration/form2.h"
-#include "parameters/form3.h"
-#include "plot/form4.h"
+#include "program/startup.h"
+#include "windows/borvane.h"
+#include "windows/calibration/form2.h"
+#include "windows/parameters/form3.h"
+#include "windows/plot/form4.h"
 
 #include <QApplication>
 #include <QFile>

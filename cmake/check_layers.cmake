@@ -1,9 +1,11 @@
 # SPDX-FileCopyrightText: 2026 The Borvane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Fails when a source of the layer LAYER includes one of the program's headers that the layer
-# may not use: SOURCES are the layer's files, ALLOWED the headers (under src/) of the layer and
-# of the layers before it, each list separated by "|". Headers in angle brackets (Qt's, the
-# system's) and the files Qt's tools generate (*.moc, moc_*) are not the program's.
+# Fails when a source of the layer LAYER includes one of the program's headers from a folder
+# that the layer may not use: SOURCES are the layer's files, ALLOWED the folders (under src/)
+# of the layer and of the layers before it, each list separated by "|". The program's headers
+# are named from src/ ("values/variant.h"); a name with no folder is not one of them. Headers
+# in angle brackets (Qt's, the system's) and the files Qt's tools generate (*.moc, moc_*) are
+# not the program's either.
 #   cmake -DLAYER=... -DSOURCES=... -DALLOWED=... -P check_layers.cmake
 
 string(REPLACE "|" ";" sources "${SOURCES}")
@@ -16,13 +18,17 @@ foreach(source ${sources})
         if(header MATCHES "(\\.moc|^moc_.*)$")
             continue()
         endif()
-        list(FIND allowed "${header}" at)
-        if(at EQUAL -1)
+        # The folder right under src/: "windows" for "windows/plot/form4.h".
+        string(REGEX MATCH "^[^/]+/" folder "${header}")
+        string(REGEX REPLACE "/$" "" folder "${folder}")
+        list(FIND allowed "${folder}" at)
+        if(folder STREQUAL "" OR at EQUAL -1)
             list(APPEND faults "${source} includes \"${header}\"")
         endif()
     endforeach()
 endforeach()
 if(faults)
     list(JOIN faults "\n  " faults)
-    message(FATAL_ERROR "${LAYER} may use only its own layer and those before it:\n  ${faults}")
+    message(FATAL_ERROR "${LAYER} may use only its own folder and those of the layers before it "
+                        "(${ALLOWED}):\n  ${faults}")
 endif()

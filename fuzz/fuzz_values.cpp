@@ -14,9 +14,9 @@
 //   'v' three Variants and an operation on them
 // Other first bytes read the whole input as UTF-8 text.
 
-#include "runtime/number_text.h"
-#include "runtime/runtime_error.h"
-#include "runtime/variant.h"
+#include "values/number_text.h"
+#include "values/runtime_error.h"
+#include "values/variant.h"
 
 #include <QByteArray>
 #include <QRegularExpression>

@@ -7,10 +7,10 @@
 
 #include "support/support.h"
 
-#include "parameters/form3.h"
-#include "plot/form4.h"
 #include "runtime/picture.h"
 #include "runtime/picture_name_dialog.h"
+#include "windows/parameters/form3.h"
+#include "windows/plot/form4.h"
 
 #include <QAction>
 #include <QApplication>

@@ -6,11 +6,11 @@
 
 #include "support/support.h"
 
-#include "calibration/form2.h"
-#include "intro/form1.h"
-#include "parameters/form3.h"
-#include "plot/form4.h"
 #include "runtime/palette.h"
+#include "windows/calibration/form2.h"
+#include "windows/intro/form1.h"
+#include "windows/parameters/form3.h"
+#include "windows/plot/form4.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -6,12 +6,12 @@
 
 #include "support/support.h"
 
-#include "calibration/form2.h"
-#include "intro/form1.h"
-#include "intro/intro_document.h"
-#include "intro/intro_text.h"
-#include "parameters/form3.h"
-#include "plot/form4.h"
+#include "windows/calibration/form2.h"
+#include "windows/intro/form1.h"
+#include "windows/intro/intro_document.h"
+#include "windows/intro/intro_text.h"
+#include "windows/parameters/form3.h"
+#include "windows/plot/form4.h"
 
 #include <QFontInfo>
 #include <QImage>

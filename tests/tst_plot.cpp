@@ -7,10 +7,10 @@
 
 #include "support/support.h"
 
-#include "calibration/form2.h"
-#include "parameters/form3.h"
-#include "plot/form4.h"
 #include "runtime/palette.h"
+#include "windows/calibration/form2.h"
+#include "windows/parameters/form3.h"
+#include "windows/plot/form4.h"
 
 #include <QApplication>
 #include <QLineEdit>

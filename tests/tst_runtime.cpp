@@ -7,11 +7,11 @@
 
 #include "support/support.h"
 
-#include "intro/form1.h"
-#include "runtime/number_text.h"
 #include "runtime/palette.h"
 #include "runtime/svg_drawing.h"
-#include "runtime/variant.h"
+#include "values/number_text.h"
+#include "values/variant.h"
+#include "windows/intro/form1.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

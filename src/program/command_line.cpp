@@ -1,15 +1,15 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "app/command_line.h"
+#include "program/command_line.h"
 
-#include "app/borvane.h"
-#include "app/startup.h"
-#include "calibration/form2.h"
-#include "parameters/form3.h"
-#include "plot/form4.h"
-#include "runtime/number_text.h"
+#include "program/startup.h"
 #include "runtime/picture.h"
+#include "values/number_text.h"
+#include "windows/borvane.h"
+#include "windows/calibration/form2.h"
+#include "windows/parameters/form3.h"
+#include "windows/plot/form4.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "app/borvane.h"
-#include "app/startup.h"
-#include "intro/form1.h"
+#include "program/startup.h"
 #include "runtime/window_system.h"
+#include "windows/borvane.h"
+#include "windows/intro/form1.h"
 #ifndef Q_OS_WASM
-#include "app/command_line.h"
+#include "program/command_line.h"
 #endif
 
 #include <QApplication>

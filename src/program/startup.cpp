@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "app/startup.h"
+#include "program/startup.h"
 
 #include "runtime/browser.h"
 

@@ -9,7 +9,7 @@
 
 #include "runtime/program.h"
 #include "runtime/surface.h"
-#include "runtime/variant.h"
+#include "values/variant.h"
 
 #include <QWidget>
 #include <functional>

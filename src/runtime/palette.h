@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "runtime/variant.h"
+#include "values/variant.h"
 
 #include <QRgb>
 

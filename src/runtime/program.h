@@ -6,7 +6,7 @@
 // The running program as the old forms runtime kept it: its title, its windows, which of them
 // is the active one, the message box, the boundary that reports runtime errors, and End.
 
-#include "runtime/runtime_error.h"
+#include "values/runtime_error.h"
 
 #include <QElapsedTimer>
 #include <QObject>

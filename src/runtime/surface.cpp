@@ -3,7 +3,7 @@
 
 #include "runtime/surface.h"
 
-#include "runtime/runtime_error.h"
+#include "values/runtime_error.h"
 
 #include <QPainter>
 #include <algorithm>

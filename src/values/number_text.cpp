@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "runtime/number_text.h"
+#include "values/number_text.h"
 
-#include "runtime/runtime_error.h"
+#include "values/runtime_error.h"
 
 #include <QLocale>
 #include <cmath>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "runtime/runtime_error.h"
+#include "values/runtime_error.h"
 
 QString RuntimeError::text() const
 {

@@ -7,7 +7,7 @@
 // a Single, a Double or a text, with the arithmetic and comparisons of the old forms runtime.
 // Numbers never touch the heap, so the plots can use Variants point by point.
 
-#include "runtime/runtime_error.h"
+#include "values/runtime_error.h"
 
 #include <QString>
 #include <algorithm>

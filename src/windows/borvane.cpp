@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "app/borvane.h"
+#include "windows/borvane.h"
 
-#include "calibration/form2.h"
-#include "intro/form1.h"
-#include "parameters/form3.h"
-#include "plot/form4.h"
+#include "windows/calibration/form2.h"
+#include "windows/intro/form1.h"
+#include "windows/parameters/form3.h"
+#include "windows/plot/form4.h"
 
 Borvane::Borvane() : m_program(QStringLiteral("Borvane")) {}
 

@@ -8,7 +8,7 @@
 
 #include "support/support.h"
 
-#include "calibration/form2.h"
+#include "windows/calibration/form2.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>

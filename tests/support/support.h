@@ -7,10 +7,10 @@
 // widgets, the program's real message boxes answered with their OK button, and a record of
 // what was drawn.
 
-#include "app/borvane.h"
 #include "runtime/form.h"
 #include "runtime/surface.h"
 #include "runtime/window_system.h"
+#include "windows/borvane.h"
 
 #include <QApplication>
 #include <QObject>

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "calibration/form2.h"
+#include "windows/calibration/form2.h"
 
-#include "app/borvane.h"
-#include "parameters/form3.h"
 #include "runtime/palette.h"
+#include "windows/borvane.h"
+#include "windows/parameters/form3.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "intro/form1.h"
+#include "windows/intro/form1.h"
 
-#include "app/borvane.h"
-#include "calibration/form2.h"
-#include "intro/intro_document.h"
+#include "windows/borvane.h"
+#include "windows/calibration/form2.h"
+#include "windows/intro/intro_document.h"
 
 #include <QPushButton>
 

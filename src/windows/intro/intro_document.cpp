@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "intro/intro_document.h"
+#include "windows/intro/intro_document.h"
 
-#include "intro/intro_text.h"
 #include "runtime/form.h"
+#include "windows/intro/intro_text.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "intro/intro_text.h"
+#include "windows/intro/intro_text.h"
 
 #include <iterator>
 

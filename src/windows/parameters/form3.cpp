@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "parameters/form3.h"
+#include "windows/parameters/form3.h"
 
-#include "app/borvane.h"
-#include "plot/form4.h"
-#include "runtime/number_text.h"
 #include "runtime/palette.h"
+#include "values/number_text.h"
+#include "windows/borvane.h"
+#include "windows/plot/form4.h"
 
 #include <QGroupBox>
 #include <QLabel>

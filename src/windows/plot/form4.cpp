@@ -1,15 +1,15 @@
 // SPDX-FileCopyrightText: 2026 The Borvane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "plot/form4.h"
+#include "windows/plot/form4.h"
 
-#include "app/borvane.h"
-#include "calibration/form2.h"
-#include "parameters/form3.h"
 #include "runtime/browser.h"
 #include "runtime/palette.h"
 #include "runtime/picture_name_dialog.h"
 #include "runtime/window_system.h"
+#include "windows/borvane.h"
+#include "windows/calibration/form2.h"
+#include "windows/parameters/form3.h"
 
 #include <QAction>
 #include <QClipboard>
