@@ -29,6 +29,35 @@ void letTheWindowSystemAnswer()
     QTest::qWait(300);
 }
 
+// Holds back the window system's activations of a window until release(), which then tells the
+// program of the activations a late window system sends, in its order.
+class HeldActivations : public QObject
+{
+public:
+    explicit HeldActivations(QWidget &window) : m_window(window)
+    {
+        window.installEventFilter(this);
+    }
+    ~HeldActivations() override { m_window.removeEventFilter(this); }
+    void release(std::initializer_list<QWidget *> order)
+    {
+        m_window.removeEventFilter(this);
+        for (QWidget *window : order) {
+            QEvent activate(QEvent::WindowActivate);
+            QApplication::sendEvent(window, &activate);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        return event->type() == QEvent::WindowActivate;
+    }
+
+private:
+    QWidget &m_window;
+};
+
 // A window of the program by its number (created if it was not).
 Form &formNumber(Session &s, int n)
 {
@@ -56,6 +85,7 @@ private slots:
     void showActivatesOnceAtTheFinalSize();
     void closingAMessageBoxActivatesNothing_data();
     void closingAMessageBoxActivatesNothing();
+    void lateReturnFromAMessageBoxKeepsTheNextWindow();
     void esciEndsFromEveryWindow_data();
     void esciEndsFromEveryWindow();
     void closingAWindowHidesItAndKeepsItsValues();
@@ -350,6 +380,34 @@ void FlowTest::closingAMessageBoxActivatesNothing()
     QCOMPARE(s.activations[window], before);
     QCOMPARE(s.app.program().activeForm(), &form);
     if (window == 3) QCOMPARE(BackColor(form3.Text1), fromBgr(255));
+}
+
+void FlowTest::lateReturnFromAMessageBoxKeepsTheNextWindow()
+{
+    Session s;
+    s.toForm2();
+    s.toForm3();
+    s.choose(1);
+    ui::type(s.app.form3().Text3, QStringLiteral("3"));
+    ui::click(s.app.form3().Command2);
+    QCOMPARE(s.boxes.texts, QStringList{QStringLiteral("Valore (c) Max 2")});
+    // OK on the box, then at once a good c and AVANTI: the plot window is shown. A compositor on
+    // a busy machine tells its changes only then, in the order it made them: the focus given
+    // back to the window under the box, then the plot window's activation.
+    HeldActivations held(s.app.form4());
+    ui::type(s.app.form3().Text3, QStringLiteral("1"));
+    ui::click(s.app.form3().Command2);
+    QCOMPARE(s.app.program().activeForm(), &s.app.form4());
+    held.release({&s.app.form3(), &s.app.form4()});
+    ui::settle();
+    QCOMPARE(s.app.program().activeForm(), &s.app.form4());
+    QCOMPARE(s.activations[3], 1);
+    QCOMPARE(s.activations[4], 1);
+    // A switch of the user's own, a moment later, still activates.
+    SKIP_UNLESS_SWITCHING_ON_REQUEST();
+    QTest::qWait(600);
+    ui::switchTo(&s.app.form3());
+    QCOMPARE(s.activations[3], 2);
 }
 
 void FlowTest::esciEndsFromEveryWindow_data()

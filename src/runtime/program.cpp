@@ -39,16 +39,21 @@ void Program::show(Form &form)
     // The system's own activation of the window, while it appears or a moment later (even
     // after the program has moved on), answers this Show: it must neither skip nor repeat the
     // activation.
-    std::erase_if(m_shown, [&form](const Shown &shown) { return shown.form == &form; });
-    m_shown.push_back({&form, {}});
-    m_shown.back().since.start();
+    awaitAnswer(form, false);
     ++m_showing;
     form.showWindow();
     --m_showing;
     if (changes && m_active == &form) activate(form);
 }
 
-bool Program::answersShow(Form &form)
+void Program::awaitAnswer(Form &form, bool afterBox)
+{
+    std::erase_if(m_shown, [&form](const Shown &shown) { return shown.form == &form; });
+    m_shown.push_back({&form, {}, afterBox});
+    m_shown.back().since.start();
+}
+
+bool Program::isAnswer(Form &form)
 {
     // The window system answers a Show within moments; an activation later than this is the
     // user's own (a window that was never activated by the system leaves no stale answer). A
@@ -59,9 +64,13 @@ bool Program::answersShow(Form &form)
     // before the answer is read. A user's switch through the compositor can come 0.5 s after a
     // Show. Half a second lies between the two: a later answer counts as the user's switch, an
     // earlier switch as the answer.
+    // The system tells its changes in the order it made them: once it has activated another
+    // window, the focus a box gave back is no longer to come (offscreen it never comes).
     constexpr qint64 answerMilliseconds = 500;
-    std::erase_if(m_shown,
-                  [](const Shown &shown) { return shown.since.elapsed() > answerMilliseconds; });
+    std::erase_if(m_shown, [&form](const Shown &shown) {
+        return shown.since.elapsed() > answerMilliseconds ||
+               (shown.afterBox && shown.form != &form);
+    });
     const auto shown = std::find_if(m_shown.begin(), m_shown.end(),
                                     [&form](const Shown &s) { return s.form == &form; });
     if (shown == m_shown.end()) return false;
@@ -72,7 +81,7 @@ bool Program::answersShow(Form &form)
 void Program::systemActivated(Form &form)
 {
     if (m_ended || QApplication::activeModalWidget()) return;
-    const bool answer = answersShow(form);
+    const bool answer = isAnswer(form);
     if (answer || m_showing > 0 || m_active == &form) return;
     m_active = &form;
     activate(form);
@@ -115,12 +124,17 @@ void Program::showMessage(const QString &prompt, bool isError)
         m_messages(prompt, isError);
         return;
     }
-    QWidget *owner = m_active && m_active->isVisible() ? m_active : nullptr;
+    Form *owner = m_active && m_active->isVisible() ? m_active : nullptr;
     Settled<QMessageBox> box(isError ? QMessageBox::Critical : QMessageBox::NoIcon, m_title, prompt,
                              QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     emit messageBoxShown(&box);
     box.exec();
+    // The box gives the focus back to the window under it, and the system says so as it does
+    // for a Show: at once under a window manager, later from a compositor on a busy machine,
+    // when the user may already have gone on to another window (OK, then AVANTI at once). That
+    // late activation is no switch of the user's: the window shown last stays active.
+    if (owner && !m_ended) awaitAnswer(*owner, true);
 }
 
 void Program::End()

@@ -88,14 +88,17 @@ private:
     void report(const RuntimeError &error);
     void showMessage(const QString &prompt, bool isError);
 
-    // A window the program has just shown: the system's own activation of it, which may come
-    // late (after the program has moved on to another window), is the answer to that Show.
+    // A window the program has just shown, or that a message box has just given the focus back
+    // to: the system's own activation of it, which may come late (after the program has moved
+    // on to another window), is the answer to that Show or that box.
     struct Shown
     {
         Form *form;
         QElapsedTimer since;
+        bool afterBox = false; // the focus given back by a box: answered before any later change
     };
-    bool answersShow(Form &form);
+    void awaitAnswer(Form &form, bool afterBox);
+    bool isAnswer(Form &form);
 
     QString m_title;
     std::vector<Form *> m_forms;
