@@ -13,6 +13,21 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 # When the run started (seconds since the epoch), for stages that fit themselves into its time.
 export BORVANE_RUN_STARTED="${BORVANE_RUN_STARTED:-$(date +%s)}"
 
+# BORVANE_TEST_LOAD=N: the whole command runs on a busy machine, N processors kept busy
+# (nice -n 19 stress-ng --cpu N) until it ends; 0 or unset, as the machine is.
+load="${BORVANE_TEST_LOAD:-0}"
+if ! [[ "$load" =~ ^[0-9]+$ ]]; then
+    echo "BORVANE_TEST_LOAD=$load: give the number of processors to keep busy" >&2
+    exit 2
+fi
+if [ "$load" -gt 0 ]; then
+    borvane_install stress-ng
+    nice -n 19 stress-ng --cpu "$load" --quiet &
+    stress=$!
+    trap 'kill "$stress" 2>/dev/null || true' EXIT
+    echo "== the machine kept busy: stress-ng --cpu $load, at the lowest priority"
+fi
+
 build="$BORVANE_ROOT/build/test"
 passed=0
 failures=0
@@ -40,7 +55,7 @@ listed() {
 if part 'borvane_setup "$1" qt6-svg-dev xvfb openbox x11-utils -- \
         -DBORVANE_WERROR=ON -DBUILD_TESTING=ON' "$build"; then
     results=$(mktemp)
-    trap 'rm -f "$results"' EXIT
+    trap 'rm -f "$results"; [ "$load" -eq 0 ] || kill "$stress" 2>/dev/null || true' EXIT
     # The failed tests' list is written only when some failed: an old one must not count.
     rm -f "$build/Testing/Temporary/LastTestsFailed.log"
     ctest --test-dir "$build" --output-on-failure | tee "$results" || true
