@@ -326,6 +326,10 @@ int runCommandLine(int argc, char **argv)
     // has no text). An explicit -platform still wins.
     qputenv("QT_QPA_PLATFORM", "minimal");
     QApplication application(argc, argv);
+    // Its platform loaded, Qt looks for no more plugins: the pictures are written by its own
+    // code, the same on every system. (To write a PNG, Qt would otherwise load every image
+    // plugin installed to ask it whether it writes PNG: most of the time the writing took.)
+    QCoreApplication::setLibraryPaths({});
     setUpProcess();
     const std::optional<Request> request = parse(QCoreApplication::arguments());
     if (!request) return Refused;

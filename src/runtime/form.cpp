@@ -205,6 +205,8 @@ void Form::showWindow()
 
 void Form::showOffScreen(QSize area)
 {
+    // Nothing is shown: the pictures are drawn again from the window's record.
+    m_surface.keepNoPixels();
     m_surface.resize(area, 1.0, 96.0);
 }
 

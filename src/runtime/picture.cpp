@@ -96,8 +96,7 @@ QImage Picture::image() const
     Surface surface;
     surface.setBackColor(m_back);
     surface.setForeColor(m_fore);
-    surface.resize(m_size, m_dpr, m_dpi);
-    surface.cls();
+    surface.resize(m_size, m_dpr, m_dpi); // filled with the background colour
     m_draw(surface);
     // The surface grows for a drawing made over a larger area; the picture is its own size.
     const QRect device(0, 0, int(std::ceil(m_size.width() * m_dpr)),

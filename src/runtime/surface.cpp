@@ -47,8 +47,12 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
     }
     const QSize needed(int(std::ceil(m_size.width() * devicePixelRatio)),
                        int(std::ceil(m_size.height() * devicePixelRatio)));
-    if (m_image.isNull() || devicePixelRatio != m_dpr || needed.width() > m_image.width() ||
-        needed.height() > m_image.height()) {
+    if (!m_keepsPixels) {
+        m_dpr = devicePixelRatio;
+        m_devicePixels = needed;
+        updateBounds();
+    } else if (m_image.isNull() || devicePixelRatio != m_dpr || needed.width() > m_image.width() ||
+               needed.height() > m_image.height()) {
         // The image only grows, so shrinking and growing the window back loses nothing.
         QSize grown = needed;
         if (!m_image.isNull() && devicePixelRatio == m_dpr)
@@ -68,6 +72,13 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         updateBounds();
     }
     updateMapping();
+}
+
+void Surface::keepNoPixels()
+{
+    m_keepsPixels = false;
+    m_image = QImage();
+    m_pixels = nullptr;
 }
 
 double Surface::unitsPerPixelX() const
@@ -203,7 +214,10 @@ void Surface::fillDot(double deviceX, double deviceY, QRgb colour)
     const int x1 = std::min(m_deviceWidth, int(left) + w);
     const int y0 = std::max(0, int(top));
     const int y1 = std::min(m_deviceHeight, int(top) + w);
-    if (!m_pixels) m_pixels = m_image.bits();
+    if (!m_pixels) {
+        if (!m_keepsPixels) return;
+        m_pixels = m_image.bits();
+    }
     for (int y = y0; y < y1; ++y) {
         auto *row = reinterpret_cast<QRgb *>(m_pixels + y * m_stride);
         std::fill(row + x0, row + x1, colour);
@@ -259,6 +273,7 @@ void Surface::line(float x1, float y1, float x2, float y2)
         m_painter->restore();
         return;
     }
+    if (!m_keepsPixels) return;
     m_pixels = nullptr;
     QPainter painter(&m_image);
     paintLine(painter, x1, y1, x2, y2);

@@ -58,6 +58,10 @@ public:
     // stays; a larger area is filled with the background colour. (Through a painter, only the
     // scales follow the area: the picture and its pixel ratio stay.)
     void resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi);
+    // From now on the surface keeps no pixels: its area and scales follow resize() as before,
+    // and what is drawn changes nothing but its observer's record. For a window of a run
+    // without a screen, whose pictures are drawn again from that record.
+    void keepNoPixels();
     QSize size() const { return m_size; }
     qreal devicePixelRatio() const { return m_dpr; }
     qreal logicalDpi() const { return m_dpi; }
@@ -151,6 +155,7 @@ private:
     std::function<void()> m_changed;
     bool m_dirty = false;
     bool m_blank = true; // nothing drawn since the surface was made
+    bool m_keepsPixels = true;
 
     // Through a painter: the dots of one colour not yet drawn, each once (a plot lands on the
     // same place many times; only its last dot there would show).
