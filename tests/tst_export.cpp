@@ -7,6 +7,7 @@
 
 #include "support/support.h"
 
+#include "runtime/palette.h"
 #include "runtime/picture.h"
 #include "runtime/picture_name_dialog.h"
 #include "windows/parameters/form3.h"
@@ -268,6 +269,8 @@ private slots:
     void commandLineDrawsTheWindowsPlot();
     void commandLineStatuses_data();
     void commandLineStatuses();
+    void commandLineRatioShapesThePlot_data();
+    void commandLineRatioShapesThePlot();
 
 private:
     QTemporaryDir m_config; // the user's settings folder, which must stay empty
@@ -883,6 +886,41 @@ void ExportTest::commandLineStatuses()
         QCOMPARE(QImage::fromData(old.readAll()).size(), QSize(1920, 1080)); // the default size
     else if (existing)
         QCOMPARE(QString::fromUtf8(old.readAll()), untouched);
+}
+
+void ExportTest::commandLineRatioShapesThePlot_data()
+{
+    // The calibration's ratio of height to width: the same ellipse is drawn flatter the larger
+    // the ratio. Its dots, in the first colour, span this many rows of the picture: at a height
+    // of 1080 pixels, about 1 + 110 / ratio.
+    QTest::addColumn<QStringList>("ratio");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("default, 0,55") << QStringList() << 201;
+    QTest::newRow("0,55") << words("--incr 0,55") << 201;
+    QTest::newRow("0,59") << words("--incr=0,59") << 187;
+    QTest::newRow("top of calibration, 1,11") << words("--incr 1,11") << 101;
+}
+
+void ExportTest::commandLineRatioShapesThePlot()
+{
+    QFETCH(QStringList, ratio);
+    QFETCH(int, rows);
+    QTemporaryDir folder;
+    const QString png = folder.filePath(QStringLiteral("ellisse.png"));
+    const Run run = borvane(QStringList{QStringLiteral("--esporta"), png} +
+                                words("--figura ellisse --a 20 --b 15 --c 0,5") + ratio,
+                            m_runtime);
+    QCOMPARE(run.status, 0);
+    const QImage written = QImage(png).convertToFormat(QImage::Format_RGB32);
+    int top = written.height();
+    int bottom = -1;
+    for (int y = 0; y < written.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(written.constScanLine(y));
+        if (std::find(row, row + written.width(), QBColor(1)) == row + written.width()) continue;
+        top = std::min(top, y);
+        bottom = y;
+    }
+    QCOMPARE(bottom - top + 1, rows);
 }
 
 BORVANE_TEST_MAIN(ExportTest)
