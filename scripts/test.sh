@@ -4,8 +4,10 @@
 # Sets everything up on a fresh Debian or Ubuntu machine, builds Borvane with warnings as
 # errors and runs the whole test suite, then the further stages in scripts/test.d. Each part
 # runs whether or not one before it failed; a stage that cannot run on this system exits with
-# status 77 and is counted as skipped. The last line is the tally:
-#   tests: N passed, M failed[: what failed][; K skipped: the stages left out]
+# status 77 and is counted as skipped; a stage that ran but left a part of itself out names
+# that part in the file BORVANE_LEFT_OUT (a line each), which is counted as skipped too. The last
+# line is the tally:
+#   tests: N passed, M failed[: what failed][; K skipped: the stages and parts left out]
 # counting each test of the suite and each stage, and naming what failed (the suite's tests as
 # "ctest (NAME, ...)"); the exit status is non-zero when anything failed.
 set -euo pipefail
@@ -20,11 +22,16 @@ if ! [[ "$load" =~ ^[0-9]+$ ]]; then
     echo "BORVANE_TEST_LOAD=$load: give the number of processors to keep busy" >&2
     exit 2
 fi
+stress=""
+results=$(mktemp)
+BORVANE_LEFT_OUT=$(mktemp)
+export BORVANE_LEFT_OUT
+trap 'rm -f "$results" "$BORVANE_LEFT_OUT"; [ -z "$stress" ] || kill "$stress" 2>/dev/null || true' \
+    EXIT
 if [ "$load" -gt 0 ]; then
     borvane_install stress-ng
     nice -n 19 stress-ng --cpu "$load" --quiet &
     stress=$!
-    trap 'kill "$stress" 2>/dev/null || true' EXIT
     echo "== the machine kept busy: stress-ng --cpu $load, at the lowest priority"
 fi
 
@@ -54,8 +61,6 @@ listed() {
 # The tests' time limits are their TIMEOUT properties (tests/CMakeLists.txt).
 if part 'borvane_setup "$1" qt6-svg-dev xvfb openbox x11-utils -- \
         -DBORVANE_WERROR=ON -DBUILD_TESTING=ON' "$build"; then
-    results=$(mktemp)
-    trap 'rm -f "$results"; [ "$load" -eq 0 ] || kill "$stress" 2>/dev/null || true' EXIT
     # The failed tests' list is written only when some failed: an old one must not count.
     rm -f "$build/Testing/Temporary/LastTestsFailed.log"
     ctest --test-dir "$build" --output-on-failure | tee "$results" || true
@@ -106,6 +111,9 @@ for stage in "$BORVANE_ROOT"/scripts/test.d/*.sh; do
         failures=$((failures + 1))
     fi
 done
+
+mapfile -t left_out <"$BORVANE_LEFT_OUT"
+skipped+=(${left_out[@]+"${left_out[@]}"})
 
 tally="tests: $passed passed, $failures failed"
 [ ${#failed[@]} -eq 0 ] || tally+=": $(listed "${failed[@]}")"

@@ -8,7 +8,8 @@
 # The sources are formatted as clang-format 14 (Debian 12's) writes them, and only that version
 # checks them: others write some code otherwise (19, Debian 13's, breaks a lambda argument
 # list differently), so where clang-format 14 is not to be had the stage says that formatting
-# was not checked, and checks the shell scripts alone.
+# was not checked, names it among the parts left out (the test command's tally counts it as
+# skipped), and checks the shell scripts alone.
 cd "$BORVANE_ROOT" || return 1
 borvane_install shellcheck
 status=0
@@ -24,6 +25,7 @@ mapfile -t sources < <(find src tests bench fuzz -path tests/web/node_modules -p
     \( -name '*.cpp' -o -name '*.h' \) -print | sort)
 if [ -z "$formatter" ]; then
     formatting="formatting not checked (no clang-format 14 here)"
+    [ -z "${BORVANE_LEFT_OUT:-}" ] || echo "05-lint.sh (formatting)" >>"$BORVANE_LEFT_OUT"
 elif "$formatter" --dry-run -Werror "${sources[@]}"; then
     formatting="${#sources[@]} C++ files as $formatter writes them"
 else
