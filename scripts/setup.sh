@@ -10,6 +10,11 @@ set -euo pipefail
 BORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BORVANE_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
                   fonts-liberation)
+# What a build with the tests needs besides, and its test programs: Qt Svg and librsvg's
+# rsvg-convert (SVG files drawn again; only librsvg's draws clip paths), an X server with a
+# window manager. (For the scripts that source this one.)
+# shellcheck disable=SC2034
+BORVANE_TEST_PACKAGES=(qt6-svg-dev librsvg2-bin xvfb openbox x11-utils)
 
 # Runs a command with its output kept aside, and shows that output only when the command fails.
 borvane_quietly() {

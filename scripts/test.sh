@@ -57,9 +57,8 @@ listed() {
     echo "${list%, }"
 }
 
-# Qt Svg: the tests draw the program's SVG files again to compare them with its windows.
 # The tests' time limits are their TIMEOUT properties (tests/CMakeLists.txt).
-if part 'borvane_setup "$1" qt6-svg-dev xvfb openbox x11-utils -- \
+if part 'borvane_setup "$1" "${BORVANE_TEST_PACKAGES[@]}" -- \
         -DBORVANE_WERROR=ON -DBUILD_TESTING=ON' "$build"; then
     # The failed tests' list is written only when some failed: an old one must not count.
     rm -f "$build/Testing/Temporary/LastTestsFailed.log"

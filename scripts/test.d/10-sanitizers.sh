@@ -11,7 +11,7 @@ started=$SECONDS
 
 # GCC's sanitizer instrumentation makes -Wmaybe-uninitialized misfire (on Variant's text, which
 # is only read when it holds one); the main build keeps that warning as an error.
-borvane_setup "$build" qt6-svg-dev xvfb openbox x11-utils -- -DBORVANE_WERROR=ON -DBUILD_TESTING=ON \
+borvane_setup "$build" "${BORVANE_TEST_PACKAGES[@]}" -- -DBORVANE_WERROR=ON -DBUILD_TESTING=ON \
     -DBORVANE_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-Wno-maybe-uninitialized
 
 # Leaks of libraries outside the program, made once and kept until the process exits. Never

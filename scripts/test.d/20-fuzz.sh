@@ -11,7 +11,8 @@ build="${BORVANE_FUZZ_BUILD:-$BORVANE_ROOT/build/fuzz}"
 seconds="${BORVANE_FUZZ_SECONDS:-60}"
 started=$SECONDS
 
-borvane_install clang
+# Configured with the tests, as the fuzz target is one of them.
+borvane_install clang "${BORVANE_PACKAGES[@]}" "${BORVANE_TEST_PACKAGES[@]}"
 # libFuzzer ships with clang on some releases and in libclang-rt-<version>-dev on others.
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT

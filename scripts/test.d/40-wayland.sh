@@ -12,7 +12,7 @@
 # before its xdg_surface), and segfaults in wl_resource_post_event. A compositor that dies is
 # said so, with its log's end and stack, and replaced, and the program it took down runs once
 # more.
-borvane_install xvfb x11-utils xdotool weston qt6-wayland jq
+borvane_install "${BORVANE_PACKAGES[@]}" "${BORVANE_TEST_PACKAGES[@]}" xdotool weston qt6-wayland jq
 
 build="$BORVANE_ROOT/build/test" # the test command's own build
 [ -f "$build/CMakeCache.txt" ] ||
