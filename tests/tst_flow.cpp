@@ -29,19 +29,20 @@ void letTheWindowSystemAnswer()
     QTest::qWait(300);
 }
 
-// Holds back the window system's activations of a window until release(), which then tells the
-// program of the activations a late window system sends, in its order.
+// Holds back the window system's activations of some windows until release(), which then tells
+// the program of the activations a late window system sends, in its order.
 class HeldActivations : public QObject
 {
 public:
-    explicit HeldActivations(QWidget &window) : m_window(window)
+    explicit HeldActivations(std::initializer_list<QWidget *> windows) : m_windows(windows)
     {
-        window.installEventFilter(this);
+        for (QWidget *window : m_windows)
+            window->installEventFilter(this);
     }
-    ~HeldActivations() override { m_window.removeEventFilter(this); }
+    ~HeldActivations() override { stopHolding(); }
     void release(std::initializer_list<QWidget *> order)
     {
-        m_window.removeEventFilter(this);
+        stopHolding();
         for (QWidget *window : order) {
             QEvent activate(QEvent::WindowActivate);
             QApplication::sendEvent(window, &activate);
@@ -55,7 +56,12 @@ protected:
     }
 
 private:
-    QWidget &m_window;
+    void stopHolding()
+    {
+        for (QWidget *window : m_windows)
+            window->removeEventFilter(this);
+    }
+    QList<QWidget *> m_windows;
 };
 
 // A window of the program by its number (created if it was not).
@@ -389,12 +395,12 @@ void FlowTest::lateReturnFromAMessageBoxKeepsTheNextWindow()
     s.toForm3();
     s.choose(1);
     ui::type(s.app.form3().Text3, QStringLiteral("3"));
-    ui::click(s.app.form3().Command2);
-    QCOMPARE(s.boxes.texts, QStringList{QStringLiteral("Valore (c) Max 2")});
     // OK on the box, then at once a good c and AVANTI: the plot window is shown. A compositor on
     // a busy machine tells its changes only then, in the order it made them: the focus given
     // back to the window under the box, then the plot window's activation.
-    HeldActivations held(s.app.form4());
+    HeldActivations held({&s.app.form3(), &s.app.form4()});
+    ui::click(s.app.form3().Command2);
+    QCOMPARE(s.boxes.texts, QStringList{QStringLiteral("Valore (c) Max 2")});
     ui::type(s.app.form3().Text3, QStringLiteral("1"));
     ui::click(s.app.form3().Command2);
     QCOMPARE(s.app.program().activeForm(), &s.app.form4());
