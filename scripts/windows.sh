@@ -28,10 +28,12 @@ rm -f "$build"/borvane-*-win64.exe
 installer=$(ls "$build"/borvane-*-win64.exe)
 echo "The installer: $(du -h "$installer" | cut -f1), $(basename "$installer")"
 
-# The Linux program, whose pictures the Windows program's must equal: the test command's, or
-# one built for the purpose.
+# The Linux program, whose pictures the Windows program's must equal, built from these sources:
+# the test command's, brought up to date, or one built for the purpose.
 linux="$BORVANE_ROOT/build/test/borvane"
-if [ ! -x "$linux" ]; then
+if [ -f "$BORVANE_ROOT/build/test/CMakeCache.txt" ]; then
+    borvane_quietly cmake --build "$BORVANE_ROOT/build/test" --target borvane
+else
     borvane_setup "$BORVANE_ROOT/build/release" -- -DBUILD_TESTING=OFF
     linux="$BORVANE_ROOT/build/release/borvane"
 fi

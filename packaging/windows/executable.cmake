@@ -6,7 +6,15 @@
 
 set_target_properties(borvane PROPERTIES WIN32_EXECUTABLE ON)
 
-find_program(BORVANE_MAGICK convert REQUIRED DOC "ImageMagick's convert, which makes the icon")
+# ImageMagick's tool: "magick" (ImageMagick 7), or ImageMagick 6's "convert", looked for only off
+# Windows, where a program of that name converts disks.
+if(CMAKE_HOST_WIN32)
+    set(borvane_magick_names magick)
+else()
+    set(borvane_magick_names magick convert)
+endif()
+find_program(BORVANE_MAGICK NAMES ${borvane_magick_names} REQUIRED
+             DOC "ImageMagick's magick (or convert), which makes the icon")
 set(BORVANE_ICO ${CMAKE_CURRENT_BINARY_DIR}/borvane.ico)
 set(borvane_icon_pictures)
 foreach(size 16 24 32 48 64 128 256)
