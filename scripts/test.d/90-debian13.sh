@@ -62,17 +62,7 @@ finish() {
         echo "FAIL: Debian 13 stage: $step failed (exit status $status)" >&2
         if [ "$log" = "$work/run.log" ] && [ -s "$log" ]; then
             local parts last tally
-            # What the run there left out, from its tally ("...; K skipped: A, B (formatting)"), other than
-# the stages it was told to leave out, counts as left out of this stage.
-if [ -n "${BORVANE_LEFT_OUT:-}" ]; then
-    inner=$(sed -n 's/^ *[0-9]* tests: .*; [0-9]* skipped: //p' "$log" | tail -n 1)
-    IFS=',' read -r -a inner_skipped <<<"$inner"
-    for name in ${inner_skipped[@]+"${inner_skipped[@]}"}; do
-        name="${name# }"
-        [[ " $meant " == *" $name "* ]] || echo "$name in Debian 13" >>"$BORVANE_LEFT_OUT"
-    done
-fi
-parts=$(run_parts)
+            parts=$(run_parts)
             parts=${parts%, }
             # A run that got to its end names what failed in its tally; one cut short, the part
             # it was in.
