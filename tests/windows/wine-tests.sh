@@ -189,22 +189,25 @@ echo "wine: windows walked to two plots, client area $size_windows; dots equal t
 # The texts read back: drawn whole, with the glyphs of Linux (the same faces, both drawn by
 # FreeType; their edges are smoothed and their advances rounded a little differently). In the
 # introduction's document (OLE1, at 1410, 330 twips, 9135 x 6015) its glyphs are as many as on
-# Linux; in each command of the two windows, the caption's ink is as wide as on Linux, within two
-# pixels, and falls into as
-# many runs of columns, within one: a letter left out, or drawn as two, changes either. (AVANTI,
-# RIPRENDI and ESCI, whose capital I Qt's other engine left out, end in it: its loss takes
-# three pixels or more of the width.)
+# Linux (a letter drawn as two, an "m" as "rr", adds one); in each command of the two windows,
+# the caption's ink is as wide as on Linux, within two pixels, and in no fewer pieces and no
+# fewer runs of columns than on Linux: a letter left out from the middle (its advance kept, so
+# the width holds) takes away a piece or a run, and often both. Wine's FreeType may split a
+# letter's thin joint that Linux's keeps, so a caption may have one piece or one run more (it
+# has, in "Cancella e riprendi" and "Traccia la figura base"); a letter drawn as two is then not
+# told from that, but no caption has an "m". (Qt's other engine left the capital I out of
+# AVANTI, RIPRENDI and ESCI, and drew MS Sans Serif's "m" as "rr".)
+column_runs() { # IMAGE: the runs of columns with ink
+    convert "$1" -scale "$(identify -format %w "$1")x1!" -threshold 0 txt:- |
+        awk -F'[ :,]+' 'NR > 1 { ink = $0 ~ /gray\(255\)|#FFFFFF/; if (ink && !last) n++; last = ink }
+                        END { print n + 0 }'
+}
 ink() { # IMAGE CROP: the crop's dark pixels, white on black
     convert "$1" -crop "$2" +repage -colorspace gray -threshold 50% -negate "$3"
 }
 glyphs() { # IMAGE: its pieces of ink
     convert "$1" -define connected-components:verbose=true -connected-components 8 null: |
         awk 'NR > 1 && $NF == "gray(255)" { n++ } END { print n + 0 }'
-}
-column_runs() { # IMAGE: the runs of columns with ink
-    convert "$1" -scale "$(identify -format %w "$1")x1!" -threshold 0 txt:- |
-        awk -F'[ :,]+' 'NR > 1 { ink = $0 ~ /gray\(255\)|#FFFFFF/; if (ink && !last) n++; last = ink }
-                        END { print n + 0 }'
 }
 for side in windows linux; do
     ink "$logs/plot-$side.form1.png" 601x393+98+26 "$logs/document-$side.png"
@@ -225,15 +228,17 @@ while read -r form caption left top width height; do
     for side in windows linux; do
         ink "$logs/${image/SIDE/$side}" "$crop" "$logs/caption-$side.png"
         read -r width_ink < <(convert "$logs/caption-$side.png" -trim -format '%w\n' info:)
-        declare "width_$side=$width_ink" "runs_$side=$(column_runs "$logs/caption-$side.png")"
+        declare "width_$side=$width_ink" "pieces_$side=$(glyphs "$logs/caption-$side.png")" \
+            "runs_$side=$(column_runs "$logs/caption-$side.png")"
     done
     # shellcheck disable=SC2154 # set by declare above
     if [ $((width_windows - width_linux)) -gt 2 ] || [ $((width_linux - width_windows)) -gt 2 ] ||
-        [ $((runs_windows - runs_linux)) -gt 1 ] || [ $((runs_linux - runs_windows)) -gt 1 ]; then
-        fail "\"$caption\" on $form: $width_windows pixels wide in $runs_windows runs under Wine," \
-            "$width_linux in $runs_linux on Linux"
+        [ "$pieces_windows" -lt "$pieces_linux" ] || [ "$runs_windows" -lt "$runs_linux" ] ||
+        [ $((pieces_windows - pieces_linux)) -gt 1 ] || [ $((runs_windows - runs_linux)) -gt 1 ]; then
+        fail "\"$caption\" on $form: $width_windows pixels wide, $pieces_windows pieces in" \
+            "$runs_windows runs under Wine; $width_linux, $pieces_linux in $runs_linux on Linux"
     fi
-    captions+="\"$caption\" $runs_linux, "
+    captions+="\"$caption\" $pieces_linux in $runs_linux, "
 done <<'COMMANDS'
 Form1 AVANTI 4320 6120 2895 855
 Form4 RIPRENDI 960 720 1695 615
@@ -242,7 +247,7 @@ Form4 ESCI 960 1800 1695 615
 Form4 Traccia_la_figura_base 3000 1800 1695 615
 COMMANDS
 echo "wine: texts read back: the introduction in $document_linux pieces of ink, as on Linux;" \
-    "captions whole (their runs of ink): ${captions%, }" | tr '_' ' '
+    "captions whole (their pieces of ink in runs of columns): ${captions%, }" | tr '_' ' '
 
 # ---- 5. The uninstaller ------------------------------------------------------------------
 unset DISPLAY
