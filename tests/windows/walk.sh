@@ -24,6 +24,38 @@ maximized() {
     fail "window $1 not maximized (client area ${geometry[*]})"
 }
 
+# Waits until the window's picture holds still, as a user waits for it to be drawn: two
+# captures a moment apart are the same (within 30 s).
+held_still() {
+    local last="" now
+    for _ in $(seq 150); do
+        now=$(import -window "$1" rgb:- 2>/dev/null | md5sum)
+        [ "$now" = "$last" ] && return 0
+        last=$now
+        sleep 0.2
+    done
+    fail "window $1 did not hold still"
+}
+
+# Waits until the window shows every colour given (#RRGGBB), then holds still (within 30 s).
+showing() {
+    local id=$1 colour
+    shift
+    for _ in $(seq 150); do
+        for colour in "$@"; do
+            if [ "$(import -window "$id" png:- 2>/dev/null |
+                convert png:- -fill white +opaque "$colour" -format '%[fx:minima.r]' info:)" != 0 ]
+            then
+                sleep 0.2
+                continue 2
+            fi
+        done
+        held_still "$id"
+        return 0
+    done
+    fail "window $id does not show $*"
+}
+
 x_start
 x_run "$@"
 
@@ -32,10 +64,10 @@ while read -r window action arguments; do
     [ -n "$window" ] || continue
     read -r -a argument <<<"$arguments"
     if [ "$window" != "$shown" ]; then
-        # A window the walk comes to: on screen, placed, and given a moment to draw.
+        # A window the walk comes to: on screen, placed, and drawn.
         id=$(x_wait_window "$window" 60)
         [ "$window" = Form1 ] || maximized "$id"
-        sleep 1
+        held_still "$id"
         [ "$window" != Form1 ] || import -window "$id" "${out%.png}.form1.png"
         shown="$window"
     fi
@@ -44,14 +76,15 @@ while read -r window action arguments; do
     point) x_click "$id" "${argument[@]}" ;;
     key)
         xdotool key "${argument[0]}"
-        sleep 0.5
+        held_still "$id"
         ;;
     *) fail "unknown step in the walk: $window $action" ;;
     esac
 done < <(sed 's/#.*//' "$here/../walk/plots.walk")
 
+# The two plots drawn: QBColor(1) and QBColor(2).
 form4=$(x_wait_window Form4)
-sleep 1.5
+showing "$form4" '#000080' '#008000'
 import -window "$form4" "$out"
 x_shot "${out%.png}.screen.png"
 kill -0 "$x_program" 2>/dev/null || fail "the program ended during the walk"
