@@ -90,8 +90,10 @@ git -C "$BORVANE_ROOT" ls-files -z | (cd "$BORVANE_ROOT" && tar --null -T - -cf 
     tar -xf - -C "$copy"
 borvane_install "${BORVANE_PACKAGES[@]}" "${BORVANE_TEST_PACKAGES[@]}" perl
 echo "Building the copy"
+# Without warnings as errors: a fault is about what the program does (one may leave a variable
+# unused).
 borvane_quietly cmake -S "$copy" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DBORVANE_WERROR=ON -DBUILD_TESTING=ON
+    -DBORVANE_WERROR=OFF -DBUILD_TESTING=ON
 borvane_quietly cmake --build "$build" --parallel "$(nproc)"
 
 # The test programs a fault names, as a ctest pattern; its stages, one a line.
