@@ -458,6 +458,8 @@ void ExportTest::paperKeepsTheAspect()
     std::set<std::pair<double, double>> places;
     for (const QRectF &square : squares) {
         places.insert({square.x(), square.y()});
+        // A dot of the plot's DrawWidth, 2 pixels, on a screen of any pixel ratio.
+        QCOMPARE(square.size(), QSizeF(2, 2));
         // From the picture's logical pixels to the window's device pixels.
         cover.fillRect(QRect(int(std::lround(square.x() * dpr)), int(std::lround(square.y() * dpr)),
                              int(std::lround(square.width() * dpr)),
