@@ -328,7 +328,7 @@ int runCommandLine(int argc, char **argv)
     QApplication application(argc, argv);
     // Its platform loaded, Qt looks for no more plugins: the pictures are written by its own
     // code, the same on every system. (To write a PNG, Qt would otherwise load every image
-    // plugin installed to ask it whether it writes PNG: most of the time the writing took.)
+    // plugin installed to ask it whether it writes PNG: a third of the time the writing took.)
     QCoreApplication::setLibraryPaths({});
     setUpProcess();
     const std::optional<Request> request = parse(QCoreApplication::arguments());
