@@ -47,6 +47,11 @@ listing=$(dpkg-deb -c "$deb")
 for file in "${expected[@]}"; do
     [[ $listing == *"./usr/$file"* ]] || { echo "FAIL: the package lacks /usr/$file"; exit 1; }
 done
+# The program finds its libraries where the system keeps them, not in folders of its own.
+if readelf -d "$prefix/bin/borvane" | grep -E 'R(UN)?PATH'; then
+    echo "FAIL: the installed program has a library search path of its own (above)"
+    exit 1
+fi
 version=$(dpkg-deb -f "$deb" Version)
 grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$id.metainfo.xml" ||
     { echo "FAIL: the AppStream file has no release $version, the package's version"; exit 1; }
