@@ -89,12 +89,21 @@ void settleLastFrame(QWidget &widget)
     if (windows.isEmpty()) return;
     // A window the compositor no longer draws gets no answer: Qt gives up on it after 100 ms.
     constexpr int longestWaitMilliseconds = 150;
-    QEventLoop loop;
-    UpdateWatch watch(windows, loop);
-    QTimer::singleShot(longestWaitMilliseconds, &loop, &QEventLoop::quit);
-    for (QWindow *window : windows)
-        window->requestUpdate();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    const auto untilAnswered = [&windows] {
+        QEventLoop loop;
+        UpdateWatch watch(windows, loop);
+        QTimer::singleShot(longestWaitMilliseconds, &loop, &QEventLoop::quit);
+        for (QWindow *window : windows)
+            window->requestUpdate();
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    };
+    untilAnswered();
+    // Qt's reading thread hands the answer over while it still holds the window's frame lock,
+    // and a busy machine can stop it there for a while: a window destroyed meanwhile destroys
+    // that lock under it. Asking once more takes the lock, so it returns only once the thread
+    // has let go; that second answer comes at once (no frame is pending) and is kept from the
+    // windows too.
+    untilAnswered();
 }
 
 int endBeforeWaylandTeardown(int status)
