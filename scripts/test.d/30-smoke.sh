@@ -9,7 +9,8 @@
 # With BORVANE_SMOKE_DPKG=1 (as root or with sudo) the package is installed with dpkg -i
 # instead and the smoke test starts "borvane" from the PATH. BORVANE_SMOKE_BUILD names another
 # build folder to use.
-borvane_install xvfb openbox x11-utils xdotool imagemagick dpkg-dev appstream lintian
+borvane_install "${BORVANE_PACKAGES[@]}" "${BORVANE_TEST_PACKAGES[@]}" xdotool imagemagick dpkg-dev \
+    appstream lintian
 
 build="${BORVANE_SMOKE_BUILD:-$BORVANE_ROOT/build/test}" # the test command's own build
 [ -f "$build/CMakeCache.txt" ] ||
