@@ -101,7 +101,10 @@ debian13_make() {
     [ -s "$root/etc/hosts" ] || $debian13_sudo cp /etc/hosts "$root/etc/hosts"
     $debian13_sudo mkdir -p "$root$debian13_inside/checkout" "$root$debian13_inside/shared" \
         "$root$debian13_inside/cache"
-    if git -C "$BORVANE_ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    # A checkout of its own: a copy that merely lies inside another worktree (build/mutants's
+    # does) is copied whole.
+    if [ "$(git -C "$BORVANE_ROOT" rev-parse --show-toplevel 2>/dev/null)" = \
+        "$(cd "$BORVANE_ROOT" && pwd -P)" ]; then
         # Tracked files as they are in the worktree, and new files that are not ignored.
         git -C "$BORVANE_ROOT" ls-files -z --cached --others --exclude-standard |
             (cd "$BORVANE_ROOT" && while IFS= read -r -d '' file; do
