@@ -142,12 +142,12 @@ weston_revive() {
 
 # weston_run NAME FOLDER COMMAND...: runs a test program (COMMAND, its output in FOLDER/NAME.log)
 # under the compositor, and prints "NAME: passed" or "NAME: FAILED" with the program's totals
-# (and a failing program's exit status: 124 when timeout stopped it); returns that status. A
-# compositor found dead before the program starts is replaced first. One that dies while the
-# program runs is replaced too, and when the program failed, it runs once more on the fresh
-# compositor (its first output kept as FOLDER/NAME.first.log), and its result is that second
-# run's: said as "NAME: passed, run again" or "NAME: FAILED, run again". A program that fails
-# with its compositor alive is not run again.
+# (and a failing program's exit status: 124 when timeout stopped it, 137 when it then had to kill
+# it); returns that status. A compositor found dead before the program starts is replaced first.
+# One that dies while the program runs is replaced too, and when the program failed, it runs once
+# more on the fresh compositor (its first output kept as FOLDER/NAME.first.log), and its result is
+# that second run's: said as "NAME: passed, run again" or "NAME: FAILED, run again". A program
+# that fails with its compositor alive is not run again.
 weston_run() {
     local name="$1" folder="$2" status=0 again="" totals
     shift 2
