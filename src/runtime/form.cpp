@@ -53,6 +53,7 @@ void Form::setVisible(bool visible)
 {
     if (!visible) settleLastFrame(*this);
     QWidget::setVisible(visible);
+    if (!visible) awaitFrameThread(*this);
 }
 
 int Form::twipsToPixels(int twips) const

@@ -89,21 +89,23 @@ void settleLastFrame(QWidget &widget)
     if (windows.isEmpty()) return;
     // A window the compositor no longer draws gets no answer: Qt gives up on it after 100 ms.
     constexpr int longestWaitMilliseconds = 150;
-    const auto untilAnswered = [&windows] {
-        QEventLoop loop;
-        UpdateWatch watch(windows, loop);
-        QTimer::singleShot(longestWaitMilliseconds, &loop, &QEventLoop::quit);
-        for (QWindow *window : windows)
-            window->requestUpdate();
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    };
-    untilAnswered();
-    // Qt's reading thread hands the answer over while it still holds the window's frame lock,
-    // and a busy machine can stop it there for a while: a window destroyed meanwhile destroys
-    // that lock under it. Asking once more takes the lock, so it returns only once the thread
-    // has let go; that second answer comes at once (no frame is pending) and is kept from the
-    // windows too.
-    untilAnswered();
+    QEventLoop loop;
+    UpdateWatch watch(windows, loop);
+    QTimer::singleShot(longestWaitMilliseconds, &loop, &QEventLoop::quit);
+    for (QWindow *window : windows)
+        window->requestUpdate();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void awaitFrameThread(QWidget &widget)
+{
+    if (!frameCallbacksRace()) return;
+    // Qt's thread hands a window the answer to its frame holding the window's frame lock, and a
+    // busy machine can stop it there for a while after it has told the main thread: a window
+    // destroyed meanwhile destroys that lock under it. Asking the window for an update takes the
+    // lock, so this returns once the thread has let go. (The update comes to a hidden window,
+    // which draws nothing, and to none once the window is destroyed.)
+    if (QWindow *window = widget.windowHandle()) window->requestUpdate();
 }
 
 int endBeforeWaylandTeardown(int status)

@@ -15,14 +15,19 @@ bool underWayland();
 // hidden or destroyed while the compositor's answer to its last frame is being delivered, and
 // the process aborts inside libwayland. Before such a window is hidden, this waits (a moment at
 // most, taking no user input) until that answer is through: it asks for an update, which Qt
-// delivers only once no frame callback is pending, then asks again, which Qt can take only once
-// its thread has let go of the window. Elsewhere it does nothing. It runs a local event loop, so
-// never from a destructor: whoever destroys a window hides it first.
+// delivers only once no frame callback is pending. Elsewhere it does nothing. It runs a local
+// event loop, so never from a destructor: whoever destroys a window hides it first.
 // Qt's fix: qtwayland's "Fix frame sync related to unprotected multithread access"
 // (eaa7c2632b12 in 6.5.0, 551a788f9e31 in 6.4.3; KDE bug 450003); Debian 12's 6.4.2 has it
 // not. This goes, with Settled<> below and the calls to both, when Debian 12 and Ubuntu 24.04
 // (Qt 6.4.2) leave the supported table: every supported Qt then has the fix.
 void settleLastFrame(QWidget &window);
+
+// The same Qt's thread hands a window that answer while it holds a lock of the window's, after it
+// has let the main thread know: a window hidden then and destroyed at once destroys that lock
+// under it, and the process aborts. Once a window is hidden, this waits (a moment at most) until
+// the thread has let go of it, so that it may be destroyed. Elsewhere it does nothing.
+void awaitFrameThread(QWidget &window);
 
 // Qt's Wayland client reads the connection on a thread of its own once the main thread has
 // prepared the read, which it does each time it looks for events. As the application object
@@ -66,5 +71,6 @@ public:
     {
         if (!visible) settleLastFrame(*this);
         Window::setVisible(visible);
+        if (!visible) awaitFrameThread(*this);
     }
 };
