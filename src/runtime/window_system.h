@@ -19,8 +19,8 @@ bool underWayland();
 // event loop, so never from a destructor: whoever destroys a window hides it first.
 // Qt's fix: qtwayland's "Fix frame sync related to unprotected multithread access"
 // (eaa7c2632b12 in 6.5.0, 551a788f9e31 in 6.4.3; KDE bug 450003); Debian 12's 6.4.2 has it
-// not. This goes, with Settled<> below and the calls to both, when Debian 12 and Ubuntu 24.04
-// (Qt 6.4.2) leave the supported table: every supported Qt then has the fix.
+// not. This goes, with awaitFrameThread and Settled<> below and the calls to them, when Debian 12
+// and Ubuntu 24.04 (Qt 6.4.2) leave the supported table: every supported Qt then has the fix.
 void settleLastFrame(QWidget &window);
 
 // The same Qt's thread hands a window that answer while it holds a lock of the window's, after it
