@@ -42,8 +42,10 @@ mapfile -t programs <<<"$listing"
 count=${#programs[@]}
 failed=()
 program=()
+declare -A limits # each program's time limit, by name
 for line in "${programs[@]}"; do
     read -r name limit quoted <<<"$line"
+    limits[$name]=$limit
     eval "program=($quoted)"
     # A program stopped at its limit gets a minute to end; QtTest's crash handler can hang on
     # the stop signal after a crash (its stack trace), and is then killed.
@@ -62,7 +64,8 @@ if dpkg --compare-versions "$qt_version" lt 6.4.3; then
     count=$((count + 1))
     weston_run tst_export-late-answers "$logs" env LC_ALL=C.UTF-8 \
         LD_PRELOAD="$logs/late-wakeup.so" BORVANE_LATE_ANSWER_MS=50 \
-        timeout --kill-after=60 420 "$build/tests/tst_export" || failed+=(tst_export-late-answers)
+        timeout --kill-after=60 "${limits[tst_export]}" "$build/tests/tst_export" ||
+        failed+=(tst_export-late-answers)
 fi
 
 for name in ${failed[@]+"${failed[@]}"}; do
