@@ -101,7 +101,8 @@ QImage Picture::image() const
     // The surface grows for a drawing made over a larger area; the picture is its own size.
     const QRect device(0, 0, int(std::ceil(m_size.width() * m_dpr)),
                        int(std::ceil(m_size.height() * m_dpr)));
-    QImage image = surface.image();
+    // Saved and copied as RGB32 everywhere, whatever the surface holds its pixels in.
+    QImage image = surface.image().convertToFormat(QImage::Format_RGB32);
     if (image.size() != device.size()) image = image.copy(device);
     image.setDevicePixelRatio(m_dpr);
     return image;

@@ -57,9 +57,9 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         QSize grown = needed;
         if (!m_image.isNull() && devicePixelRatio == m_dpr)
             grown = needed.expandedTo(m_image.size());
-        QImage image(grown, QImage::Format_RGB32);
+        QImage image(grown, imageFormat);
         image.setDevicePixelRatio(devicePixelRatio);
-        image.fill(m_back);
+        image.fill(pixelOf(m_back));
         if (!m_image.isNull() && !m_blank) {
             QPainter painter(&image);
             painter.drawImage(QPointF(0, 0), m_image);
@@ -218,9 +218,10 @@ void Surface::fillDot(double deviceX, double deviceY, QRgb colour)
         if (!m_keepsPixels) return;
         m_pixels = m_image.bits();
     }
+    const QRgb pixel = pixelOf(colour);
     for (int y = y0; y < y1; ++y) {
         auto *row = reinterpret_cast<QRgb *>(m_pixels + y * m_stride);
-        std::fill(row + x0, row + x1, colour);
+        std::fill(row + x0, row + x1, pixel);
     }
     changed();
 }
@@ -291,7 +292,7 @@ void Surface::cls()
         return;
     }
     m_pixels = nullptr;
-    m_image.fill(m_back);
+    m_image.fill(pixelOf(m_back));
     changed();
 }
 

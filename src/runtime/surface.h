@@ -132,6 +132,25 @@ private:
     void updateBounds();
     bool limited() const;
 
+#ifdef Q_OS_WASM
+    // A web page's windows hold their pixels as RGBA8888: an image laid out the same way is
+    // copied straight onto them at each paint, where an RGB32 one goes through a conversion of
+    // every pixel.
+    static constexpr QImage::Format imageFormat = QImage::Format_RGBX8888;
+    // A colour as the image holds it: red first in memory, always opaque.
+    static constexpr QRgb pixelOf(QRgb colour)
+    {
+        return 0xff000000u | ((colour & 0xffu) << 16) | (colour & 0xff00u) |
+               ((colour >> 16) & 0xffu);
+    }
+#else
+    static constexpr QImage::Format imageFormat = QImage::Format_RGB32;
+    static constexpr QRgb pixelOf(QRgb colour)
+    {
+        return colour;
+    }
+#endif
+
     QImage m_image;
     mutable uchar *m_pixels = nullptr; // the image's pixels, for dots; taken when first needed
     qsizetype m_stride = 0;
