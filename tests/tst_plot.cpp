@@ -104,6 +104,7 @@ private slots:
     void colourIndexStartsThePaletteAgainPastFifteen();
     void cancellaERiprendiLeavesABlankWindow();
     void coveringAndUncoveringKeepsTheDrawing();
+    void aWindowMadeReadyBeforeItsShowLooksTheSame();
     void pointsUnderTheButtonsAreKept();
     void emptyAOrBIsARuntimeError_data();
     void emptyAOrBIsARuntimeError();
@@ -495,6 +496,32 @@ void PlotTest::coveringAndUncoveringKeepsTheDrawing()
                 QFAIL(qPrintable(QStringLiteral("pixel %1, %2 differs").arg(x).arg(y)));
         }
     }
+}
+
+void PlotTest::aWindowMadeReadyBeforeItsShowLooksTheSame()
+{
+    // A web page makes the plot window ready while the parameter window is open: its first
+    // plot, and the next over it, show as they do in a window that was not.
+    QImage shots[2][2];
+    for (const bool ready : {false, true}) {
+        Session s;
+        prepare(s, 1, QStringLiteral("20"), QStringLiteral("15"), QStringLiteral("0,5"));
+        Form4 &f = s.app.form4();
+        if (ready) f.prepareFirstShow();
+        s.toForm4();
+        ui::settle();
+        shots[ready][0] = f.grab().toImage();
+        ui::click(f.Command1);
+        s.choose(2);
+        s.toForm4();
+        ui::settle();
+        shots[ready][1] = f.grab().toImage();
+    }
+    for (int plot = 0; plot < 2; ++plot) {
+        QCOMPARE(shots[1][plot].size(), shots[0][plot].size());
+        QVERIFY(shots[1][plot] == shots[0][plot]);
+    }
+    QVERIFY(shots[0][1] != shots[0][0]);
 }
 
 void PlotTest::pointsUnderTheButtonsAreKept()

@@ -204,6 +204,13 @@ void Form::showWindow()
     if (first && m_firstFocus && inBrowser()) m_firstFocus->setFocus();
 }
 
+void Form::prepareFirstShow()
+{
+    if (m_shownBefore || m_state != State::Maximized || !screen()) return;
+    // The drawing area only grows: the window's own size, when it comes, takes this image.
+    m_surface.resize(screen()->availableSize(), devicePixelRatioF(), logicalDpiX());
+}
+
 void Form::showOffScreen(QSize area)
 {
     // Nothing is shown: the pictures are drawn again from the window's record.

@@ -8,6 +8,10 @@
 #include "windows/parameters/form3.h"
 #include "windows/plot/form4.h"
 
+#include "runtime/browser.h"
+
+#include <QTimer>
+
 Borvane::Borvane() : m_program(QStringLiteral("Borvane")) {}
 
 // The windows go before the runtime that they were registered with. The program ends first,
@@ -64,5 +68,16 @@ bool Borvane::exists(int n) const
 
 void Borvane::start()
 {
+    if (inBrowser()) {
+        // In a page, making the plot window and its pixels is most of the first plot's time:
+        // it is done while the parameter window is open, once that has drawn.
+        constexpr int afterDrawnMilliseconds = 50;
+        QObject::connect(&m_program, &Program::activated, &m_program, [this](Form *form) {
+            if (form != m_form3.get() || m_form4) return;
+            QTimer::singleShot(afterDrawnMilliseconds, &m_program, [this] {
+                if (!m_form4) form4().prepareFirstShow();
+            });
+        });
+    }
     form1().Show();
 }
