@@ -47,25 +47,7 @@ started=$SECONDS
 # Debian's source package of the very version of the host's Qt, from apt's own Debian mirror.
 source_dir="$work/source"
 mkdir -p "$source_dir"
-if ! (cd "$source_dir" && apt-get source --download-only "qt6-base=$qt_version") \
-    >"$logs/source.log" 2>&1; then
-    mirror=$(borvane_debian_mirror)
-    suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
-    if [ -z "$mirror" ] || [ -z "$suite" ]; then
-        echo "apt's sources name no Debian archive for the source of qt6-base $qt_version" >&2
-        exit 1
-    fi
-    echo "Adding the source packages of $suite from $mirror to apt's sources" >&2
-    sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
-        "$mirror" "$suite" /usr/share/keyrings/debian-archive-keyring.gpg |
-        ${sudo[@]+"${sudo[@]}"} tee /etc/apt/sources.list.d/borvane-qt-source.sources >/dev/null
-    borvane_quietly ${sudo[@]+"${sudo[@]}"} apt-get update -o DPkg::Lock::Timeout=600
-    echo "Downloading Debian's source of qt6-base $qt_version" >&2
-    (cd "$source_dir" && apt-get source --download-only "qt6-base=$qt_version") \
-        >"$logs/source.log" 2>&1 || { cat "$logs/source.log" >&2; exit 1; }
-fi
+borvane_apt_source "qt6-base=$qt_version" "$source_dir" "$logs/source.log"
 echo "Unpacking it, with Debian's patches" >&2
 (cd "$source_dir" && dpkg-source --no-check -x ./*.dsc qtbase) >>"$logs/source.log" 2>&1 ||
     { cat "$logs/source.log" >&2; exit 1; }
@@ -87,8 +69,10 @@ EOF
 
 echo "Configuring qtbase $upstream for Windows (64-bit, shared, reduced)" >&2
 features=(
-    # Not used by Borvane.
-    sql network dbus vulkan concurrent xml zstd icu pkg_config
+    # Not used by Borvane, nor by the program as installed: the modules, the image formats
+    # (plugins the installer leaves out), the text formats, and the Direct2D platform plugin.
+    sql network dbus vulkan concurrent xml zstd icu pkg_config gif ico jpeg movie
+    textodfwriter textmarkdownreader textmarkdownwriter direct2d1_1
     # Debian's tarball has no src/3rdparty/wintab, which tablet events need.
     tabletevent
     # Qt's own copies, never the host's.
@@ -97,8 +81,8 @@ features=(
 )
 options=()
 for feature in "${features[@]}"; do options+=("-DFEATURE_$feature=OFF"); done
-# Direct2D stays on: without it, Qt 6.4.2's Print Support does not link
-# (QWindowsFontEngineDirectWrite::createHFONT is missing).
+# Direct2D stays on, its platform plugin only left out: without it, Qt 6.4.2's Print Support
+# does not link (QWindowsFontEngineDirectWrite::createHFONT is missing).
 if ! cmake -S "$source_dir/qtbase" -B "$work/build" -G Ninja \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64.cmake" \
