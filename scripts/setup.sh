@@ -135,21 +135,55 @@ borvane_apt_source() {
 # every tenth of the build or every two minutes, and on failure the failed steps.
 #   borvane_build_with_progress BUILD_DIR LOG
 borvane_build_with_progress() {
-    local status
+    local status started=$SECONDS shown=-1 last=$SECONDS line tenth
     set +e
-    cmake --build "$1" --parallel "$(nproc)" 2>&1 | tee "$2" |
-        awk -v start="$(date +%s)" '
-            match($0, /^\[[0-9]+\/[0-9]+\]/) {
-                split(substr($0, 2, RLENGTH - 2), n, "/")
-                tenth = int(10 * n[1] / n[2]); now = systime()
-                if (tenth > shown || now - last >= 120) {
-                    printf "  %d of %d steps, %d s\n", n[1], n[2], now - start > "/dev/stderr"
-                    shown = tenth; last = now
-                }
-            }'
+    cmake --build "$1" --parallel "$(nproc)" 2>&1 | tee "$2" | {
+        # Read here as the lines come (an awk may read a pipe in blocks, and time them late).
+        while IFS= read -r line; do
+            [[ "$line" =~ ^\[([0-9]+)/([0-9]+)\] ]] || continue
+            tenth=$((10 * BASH_REMATCH[1] / BASH_REMATCH[2]))
+            if [ "$tenth" -gt "$shown" ] || [ $((SECONDS - last)) -ge 120 ]; then
+                echo "  ${BASH_REMATCH[1]} of ${BASH_REMATCH[2]} steps, $((SECONDS - started)) s" >&2
+                shown=$tenth
+                last=$SECONDS
+            fi
+        done
+    }
     status=${PIPESTATUS[0]}
     set -e
     [ "$status" -eq 0 ] && return 0
     grep -E -B 2 -A 12 '^FAILED:' "$2" | head -n 60 >&2
     return "$status"
+}
+
+# The Qts built for other systems are kept in a cache folder outside the checkout, each made by
+# one process at a time. borvane_cache_lock FOLDER WHAT LOG takes the lock of the cache folder
+# FOLDER for the rest of the calling script. While another process holds it (a build begun in
+# the background, whose output is LOG), it says so and waits, then shows that build's last line.
+borvane_cache_lock() {
+    local folder="$1" what="$2" log="$3" waited=$SECONDS
+    mkdir -p "$(dirname "$folder")"
+    exec {borvane_lock}>"$folder.lock"
+    flock -n "$borvane_lock" && return 0
+    echo "$what: waiting for its build, begun earlier in the background (log: $log)" >&2
+    flock "$borvane_lock"
+    echo "$what: waited $((SECONDS - waited)) s; that build's last line:" >&2
+    tail -n 1 "$log" 2>/dev/null | sed 's/^/  /' >&2 || true
+}
+
+# Runs a command (a function too) in the background, at the lowest priority, in a process
+# group of its own, with its output in LOG and nothing to read, and returns at once. The group
+# is added to the file that BORVANE_BACKGROUND names, if any: the test command ends what is
+# left of it when it ends.
+#   borvane_in_background LOG COMMAND [ARGUMENTS...]
+borvane_in_background() {
+    local log="$1"
+    shift
+    set -m
+    (
+        renice -n 19 -p "$BASHPID" >/dev/null
+        "$@"
+    ) >"$log" 2>&1 </dev/null &
+    set +m
+    [ -z "${BORVANE_BACKGROUND:-}" ] || echo "$!" >>"$BORVANE_BACKGROUND"
 }

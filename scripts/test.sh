@@ -25,9 +25,19 @@ fi
 stress=""
 results=$(mktemp)
 BORVANE_LEFT_OUT=$(mktemp)
-export BORVANE_LEFT_OUT
-trap 'rm -f "$results" "$BORVANE_LEFT_OUT"; [ -z "$stress" ] || kill "$stress" 2>/dev/null || true' \
-    EXIT
+# The process groups of the builds begun in the background (scripts/setup.sh,
+# borvane_in_background): what is left of them is ended with the command.
+BORVANE_BACKGROUND=$(mktemp)
+export BORVANE_LEFT_OUT BORVANE_BACKGROUND
+finish() {
+    [ -z "$stress" ] || kill "$stress" 2>/dev/null || true
+    local group
+    while read -r group; do
+        kill -- "-$group" 2>/dev/null || true
+    done <"$BORVANE_BACKGROUND"
+    rm -f "$results" "$BORVANE_LEFT_OUT" "$BORVANE_BACKGROUND"
+}
+trap finish EXIT
 if [ "$load" -gt 0 ]; then
     borvane_install stress-ng
     nice -n 19 stress-ng --cpu "$load" --quiet &
@@ -56,6 +66,27 @@ listed() {
     list=$(printf '%s, ' "$@")
     echo "${list%, }"
 }
+
+# Whether a stage is to run (BORVANE_SKIP_STAGES: names of stages not to run, blank-separated;
+# the Debian 13 stage runs the test command in its scratch system with itself named there).
+wanted() {
+    [[ " ${BORVANE_SKIP_STAGES:-} " != *" $1 "* ]]
+}
+
+# A stage's early part (NAME.early beside NAME.sh), first of all: it starts in the background,
+# at the lowest priority, what its stage needs and takes long to make (a Qt for another
+# system), so that the machine makes it while it would wait on the tests before that stage.
+for early in "$BORVANE_ROOT"/scripts/test.d/*.early; do
+    [ -e "$early" ] || continue
+    name=$(basename "$early" .early).sh
+    wanted "$name" || continue
+    status=0
+    part 'source "$1"' "$early" || status=$?
+    if [ "$status" -ne 0 ] && [ "$status" -ne 77 ]; then
+        echo "== $name: its early part failed (exit status $status); the stage makes what it" \
+            "needs itself"
+    fi
+done
 
 # The tests' time limits are their TIMEOUT properties (tests/CMakeLists.txt).
 if part 'borvane_setup "$1" "${BORVANE_TEST_PACKAGES[@]}" -- \
@@ -86,12 +117,10 @@ else
     failures=$((failures + 1))
 fi
 
-# BORVANE_SKIP_STAGES: names of stages not to run, blank-separated (the Debian 13 stage runs the
-# test command in its scratch system with itself named here).
 for stage in "$BORVANE_ROOT"/scripts/test.d/*.sh; do
     [ -e "$stage" ] || continue
     name=$(basename "$stage")
-    if [[ " ${BORVANE_SKIP_STAGES:-} " == *" $name "* ]]; then
+    if ! wanted "$name"; then
         echo "== $name skipped (BORVANE_SKIP_STAGES)"
         skipped+=("$name")
         continue

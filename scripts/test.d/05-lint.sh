@@ -3,8 +3,9 @@
 # shellcheck shell=bash
 # Stage of the test command: the sources as they are to be kept. The C++ sources (src, tests,
 # bench, fuzz) must be as clang-format writes them with the project's .clang-format, and every
-# shell script (each *.sh, and .ci/run) must pass shellcheck's checks down to warnings
-# (-S warning), following the files it sources (-x). Both checks run, and each fault is shown.
+# shell script (each *.sh, the stages' early parts *.early, and .ci/run) must pass shellcheck's
+# checks down to warnings (-S warning), following the files it sources (-x). Both checks run,
+# and each fault is shown.
 # The sources are formatted as clang-format 14 (Debian 12's) writes them, and only that version
 # checks them: others write some code otherwise (19, Debian 13's, breaks a lambda argument
 # list differently), so where clang-format 14 is not to be had the stage says that formatting
@@ -38,7 +39,7 @@ fi
 # Every shell script of the checkout, build folders left out.
 mapfile -t scripts < <({ find . \( -path ./build -o -path ./.git -o -path ./tests/web/node_modules \) \
     -prune -o -type f \
-    -name '*.sh' -print; echo ./.ci/run; } | sort)
+    \( -name '*.sh' -o -name '*.early' \) -print; echo ./.ci/run; } | sort)
 if shellcheck -x -S warning "${scripts[@]}"; then
     checked="${#scripts[@]} shell scripts without warnings"
 else

@@ -7,8 +7,11 @@
 # below, and is reused while these stay the same. Prints the folder (Qt's prefix) as its last
 # line; the emscripten set-up that Qt's CMake files look for (EMSDK) is its emsdk/. Logs stay
 # in the cache folder's logs/.
-#   scripts/web/build-qt.sh           BORVANE_CACHE: where the cache lives
+#   scripts/web/build-qt.sh [--in-background]
+#                                     BORVANE_CACHE: where the cache lives
 #                                     (default ${XDG_CACHE_HOME:-~/.cache}/borvane)
+# With --in-background it installs what it needs and fetches Qt's source now, then builds in
+# the background at the lowest priority and returns; a call meanwhile waits for that build.
 # Debian 13 or later: Debian 12's emscripten is too old for any Qt 6. Qt for WebAssembly must be
 # the version of the host's Qt tools (moc, rcc, uic run on the host): Debian 13's 6.8.2. It is
 # static, single-threaded and reduced to Core, Gui and Widgets with the wasm platform plugin;
@@ -44,6 +47,8 @@ for feature in "${features[@]}"; do options+=("-no-feature-$feature"); done
 key=$(printf '%s\n' "$upstream" "$emscripten" "${options[@]}" | sha256sum | cut -c1-12)
 cache_root=${BORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/borvane}
 prefix="$cache_root/qt-$upstream-wasm-$key"
+logs="$prefix/logs"
+borvane_cache_lock "$prefix" "Qt $upstream for WebAssembly" "$logs/background.log"
 
 if [ -f "$prefix/.complete" ]; then
     echo "Qt $upstream for WebAssembly: reusing $prefix" >&2
@@ -52,7 +57,6 @@ if [ -f "$prefix/.complete" ]; then
 fi
 
 work="$cache_root/work-qt-$upstream-wasm-$key"
-logs="$prefix/logs"
 rm -rf "$work" "$prefix"
 mkdir -p "$work" "$logs"
 started=$SECONDS
@@ -73,26 +77,36 @@ echo "Unpacking it, with Debian's patches" >&2
 (cd "$source_dir" && dpkg-source --no-check -x ./*.dsc qtbase) >>"$logs/source.log" 2>&1 ||
     { cat "$logs/source.log" >&2; exit 1; }
 
-echo "Configuring qtbase $upstream for WebAssembly (static, reduced, emscripten $emscripten)" >&2
-mkdir -p "$work/build"
-if ! (cd "$work/build" && "$source_dir/qtbase/configure" -prefix "$prefix" "${options[@]}" -- \
-    -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake") \
-    >"$logs/configure.log" 2>&1; then
-    tail -n 40 "$logs/configure.log" >&2
-    echo "FAIL: configuring Qt for WebAssembly (the whole log: $logs/configure.log)" >&2
-    exit 1
-fi
+build_qt() {
+    echo "Configuring qtbase $upstream for WebAssembly (static, reduced, emscripten $emscripten)" >&2
+    mkdir -p "$work/build"
+    if ! (cd "$work/build" && "$source_dir/qtbase/configure" -prefix "$prefix" "${options[@]}" -- \
+        -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake") \
+        >"$logs/configure.log" 2>&1; then
+        tail -n 40 "$logs/configure.log" >&2
+        echo "FAIL: configuring Qt for WebAssembly (the whole log: $logs/configure.log)" >&2
+        return 1
+    fi
 
-echo "Building Qt for WebAssembly (about ten minutes on two cores; the log: $logs/build.log)" >&2
-build_started=$SECONDS
-if ! borvane_build_with_progress "$work/build" "$logs/build.log"; then
-    echo "FAIL: building Qt for WebAssembly (the whole log: $logs/build.log)" >&2
-    exit 1
+    echo "Building Qt for WebAssembly (about ten minutes on two cores; the log: $logs/build.log)" >&2
+    build_started=$SECONDS
+    if ! borvane_build_with_progress "$work/build" "$logs/build.log"; then
+        echo "FAIL: building Qt for WebAssembly (the whole log: $logs/build.log)" >&2
+        return 1
+    fi
+    built=$SECONDS
+    borvane_quietly cmake --install "$work/build"
+    rm -rf "$work"
+    echo "Qt $upstream for WebAssembly: built in $((built - build_started)) s" \
+        "($((SECONDS - started)) s in all), in $prefix" >&2
+    touch "$prefix/.complete"
+}
+
+if [ "${1:-}" = --in-background ]; then
+    borvane_in_background "$logs/background.log" build_qt
+    echo "Qt $upstream for WebAssembly: being built in the background, at the lowest priority" \
+        "(log: $logs/background.log)" >&2
+    exit 0
 fi
-built=$SECONDS
-borvane_quietly cmake --install "$work/build"
-rm -rf "$work"
-echo "Qt $upstream for WebAssembly: built in $((built - build_started)) s" \
-    "($((SECONDS - started)) s in all), in $prefix" >&2
-touch "$prefix/.complete"
+build_qt
 echo "$prefix"

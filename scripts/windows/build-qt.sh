@@ -6,8 +6,11 @@
 # goes to a cache folder outside the checkout, named by Qt's version and the hash of this
 # script, and is reused while both stay the same. Prints the folder (Qt's prefix) as its last
 # line. Logs stay in the cache folder's logs/.
-#   scripts/windows/build-qt.sh           BORVANE_CACHE: where the cache lives
+#   scripts/windows/build-qt.sh [--in-background]
+#                                         BORVANE_CACHE: where the cache lives
 #                                         (default ${XDG_CACHE_HOME:-~/.cache}/borvane)
+# With --in-background it installs what it needs and fetches Qt's source now, then builds in
+# the background at the lowest priority and returns; a call meanwhile waits for that build.
 # Qt for Windows must be the version of the host's Qt tools (moc, rcc, uic run on the host):
 # Debian 12's 6.4.2. It is shared and reduced to Core, Gui, Widgets, Print Support and Test,
 # with the windows platform plugin and the Windows and Fusion styles; Qt's bundled copies of
@@ -25,6 +28,8 @@ upstream=${upstream%%-*}
 script_hash=$(sha256sum "${BASH_SOURCE[0]}" | cut -c1-12)
 cache_root=${BORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/borvane}
 prefix="$cache_root/qt-$upstream-mingw64-$script_hash"
+logs="$prefix/logs"
+borvane_cache_lock "$prefix" "Qt $upstream for Windows" "$logs/background.log"
 
 if [ -f "$prefix/.complete" ]; then
     echo "Qt $upstream for Windows: reusing $prefix" >&2
@@ -39,7 +44,6 @@ borvane_install mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix 
     perl python3 qt6-base-dev qt6-base-dev-tools cmake ninja-build
 
 work="$cache_root/work-qt-$upstream-$script_hash"
-logs="$prefix/logs"
 rm -rf "$work" "$prefix"
 mkdir -p "$work" "$logs"
 started=$SECONDS
@@ -67,7 +71,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 EOF
 
-echo "Configuring qtbase $upstream for Windows (64-bit, shared, reduced)" >&2
 features=(
     # Not used by Borvane, nor by the program as installed: the modules, the image formats
     # (plugins the installer leaves out), the text formats, and the Direct2D platform plugin.
@@ -81,45 +84,41 @@ features=(
 )
 options=()
 for feature in "${features[@]}"; do options+=("-DFEATURE_$feature=OFF"); done
-# Direct2D stays on, its platform plugin only left out: without it, Qt 6.4.2's Print Support
-# does not link (QWindowsFontEngineDirectWrite::createHFONT is missing).
-if ! cmake -S "$source_dir/qtbase" -B "$work/build" -G Ninja \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64.cmake" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake_dir" \
-    -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
-    -DQT_BUILD_BENCHMARKS=OFF -DINPUT_opengl=no "${options[@]}" \
-    >"$logs/configure.log" 2>&1; then
-    tail -n 40 "$logs/configure.log" >&2
-    echo "FAIL: configuring Qt for Windows (the whole log: $logs/configure.log)" >&2
-    exit 1
-fi
+build_qt() {
+    echo "Configuring qtbase $upstream for Windows (64-bit, shared, reduced)" >&2
+    # Direct2D stays on, its platform plugin only left out: without it, Qt 6.4.2's Print
+    # Support does not link (QWindowsFontEngineDirectWrite::createHFONT is missing).
+    if ! cmake -S "$source_dir/qtbase" -B "$work/build" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64.cmake" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake_dir" \
+        -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
+        -DQT_BUILD_BENCHMARKS=OFF -DINPUT_opengl=no "${options[@]}" \
+        >"$logs/configure.log" 2>&1; then
+        tail -n 40 "$logs/configure.log" >&2
+        echo "FAIL: configuring Qt for Windows (the whole log: $logs/configure.log)" >&2
+        return 1
+    fi
 
-# Ninja's progress, a line every tenth of the build or every two minutes.
-echo "Building Qt for Windows (about half an hour on two cores; the log: $logs/build.log)" >&2
-build_started=$SECONDS
-set +e
-cmake --build "$work/build" --parallel "$(nproc)" 2>&1 | tee "$logs/build.log" |
-    awk -v start="$(date +%s)" '
-        match($0, /^\[[0-9]+\/[0-9]+\]/) {
-            split(substr($0, 2, RLENGTH - 2), n, "/")
-            tenth = int(10 * n[1] / n[2]); now = systime()
-            if (tenth > shown || now - last >= 120) {
-                printf "  %d of %d steps, %d s\n", n[1], n[2], now - start > "/dev/stderr"
-                shown = tenth; last = now
-            }
-        }'
-status=${PIPESTATUS[0]}
-set -e
-if [ "$status" -ne 0 ]; then
-    grep -E -B 2 -A 12 '^FAILED:' "$logs/build.log" | head -n 60 >&2
-    echo "FAIL: building Qt for Windows (the whole log: $logs/build.log)" >&2
-    exit 1
+    echo "Building Qt for Windows (about half an hour on two cores; the log: $logs/build.log)" >&2
+    build_started=$SECONDS
+    if ! borvane_build_with_progress "$work/build" "$logs/build.log"; then
+        echo "FAIL: building Qt for Windows (the whole log: $logs/build.log)" >&2
+        return 1
+    fi
+    built=$SECONDS
+    borvane_quietly cmake --install "$work/build"
+    rm -rf "$work"
+    echo "Qt $upstream for Windows: built in $((built - build_started)) s" \
+        "($((SECONDS - started)) s in all), in $prefix" >&2
+    touch "$prefix/.complete"
+}
+
+if [ "${1:-}" = --in-background ]; then
+    borvane_in_background "$logs/background.log" build_qt
+    echo "Qt $upstream for Windows: being built in the background, at the lowest priority" \
+        "(log: $logs/background.log)" >&2
+    exit 0
 fi
-built=$SECONDS
-borvane_quietly cmake --install "$work/build"
-rm -rf "$work"
-echo "Qt $upstream for Windows: built in $((built - build_started)) s" \
-    "($((SECONDS - started)) s in all), in $prefix" >&2
-touch "$prefix/.complete"
+build_qt
 echo "$prefix"
