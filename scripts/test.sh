@@ -83,7 +83,7 @@ for early in "$BORVANE_ROOT"/scripts/test.d/*.early; do
     status=0
     part 'source "$1"' "$early" || status=$?
     if [ "$status" -ne 0 ] && [ "$status" -ne 77 ]; then
-        echo "== $name: its early part failed (exit status $status); the stage makes what it" \
+        echo "$name: its early part failed (exit status $status); the stage makes what it" \
             "needs itself"
     fi
 done

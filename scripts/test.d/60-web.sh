@@ -2,10 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # Stage of the test command: Borvane as a web page, built by scripts/web.sh (Qt for WebAssembly
-# comes from its cache outside the checkout, or is built once, in about a quarter of an hour on
-# two cores) and tested in headless Chromium against the Linux program (tests/web/web-tests.sh).
-# It needs Debian 13's emscripten, so it runs where Debian 13 is: in the Debian 13 stage's scratch
-# system, with the cache bound in. Elsewhere it is skipped, and says so.
+# comes from its cache outside the checkout, or is built once, from the start of the test
+# command, by 60-web.early) and tested in headless Chromium against the Linux program
+# (tests/web/web-tests.sh). It needs Debian 13's emscripten, so it runs where Debian 13 is: in
+# the Debian 13 stage's scratch system, with the cache bound in. Elsewhere it is skipped, and
+# says so.
 if ! borvane_at_least_debian 13; then
     echo "web: skipped here: built and tested by the Debian 13 stage (90-debian13.sh), with" \
         "Debian 13's emscripten"
