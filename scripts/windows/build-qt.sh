@@ -37,11 +37,11 @@ if [ -f "$prefix/.complete" ]; then
     exit 0
 fi
 
-# The host tools' own CMake files (Qt6HostInfo): a cross build of Qt takes its tools from there.
-host_cmake_dir="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null ||
-    gcc -print-multiarch)/cmake"
 borvane_install mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix dpkg-dev \
     perl python3 qt6-base-dev qt6-base-dev-tools cmake ninja-build
+# The host tools' own CMake files (Qt6HostInfo): a cross build of Qt takes its tools from there.
+# (Asked of dpkg-dev, just installed: on a fresh machine this runs before any compiler is.)
+host_cmake_dir="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake"
 
 work="$cache_root/work-qt-$upstream-$script_hash"
 rm -rf "$work" "$prefix"
