@@ -97,9 +97,9 @@ log="$work/run.log"
 skip="${BORVANE_SKIP_STAGES:+$BORVANE_SKIP_STAGES }$(basename "${BASH_SOURCE[0]}") 50-windows.sh"
 meant="$skip" # the stages left out on purpose; any other the run there skips is said here
 # CI stops a run at 90 minutes. With Qt for Windows cached, a run gets here after about 25 and
-# this stage takes 18; a machine that has just built that Qt (half an hour) gets here after
-# about 55, and then the sanitizers and the fuzzing, which the run has already done on
-# Debian 12's Qt, are left out here (7 of the stage's 18 minutes).
+# this stage takes 18; a machine that has just built that Qt (beside the tests, from the run's
+# start) gets here after about 40, and then the sanitizers and the fuzzing, which the run has
+# already done on Debian 12's Qt, are left out here (7 of the stage's 18 minutes).
 # (Run alone, outside the test command, the stage starts the run's time itself.)
 BORVANE_RUN_STARTED="${BORVANE_RUN_STARTED:-$(date +%s)}"
 elapsed=$(($(date +%s) - BORVANE_RUN_STARTED))
