@@ -8,8 +8,8 @@
 set -euo pipefail
 
 BORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BORVANE_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-                  fonts-liberation)
+BORVANE_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-base-private-dev
+                  qt6-translations-l10n fonts-liberation)
 # What a build with the tests needs besides, and its test programs: Qt Svg and librsvg's
 # rsvg-convert (SVG files drawn again; only librsvg's draws clip paths), an X server with a
 # window manager. (For the scripts that source this one.)

@@ -26,7 +26,8 @@ void settleLastFrame(QWidget &window);
 // The same Qt's thread hands a window that answer while it holds a lock of the window's, after it
 // has let the main thread know: a window hidden then and destroyed at once destroys that lock
 // under it, and the process aborts. Once a window is hidden, this waits (a moment at most) until
-// the thread has let go of it, so that it may be destroyed. Elsewhere it does nothing.
+// the thread has let go of it, so that it may be destroyed. It takes that lock through Qt's
+// platform window (Qt's platform API, linked on those Qts only). Elsewhere it does nothing.
 void awaitFrameThread(QWidget &window);
 
 // Qt's Wayland client reads the connection on a thread of its own once the main thread has
