@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 DrawingRecorder::DrawingRecorder(Form &form) : m_form(form)
 {
     form.surface().setObserver(this);
@@ -54,16 +56,50 @@ void DrawingRecorder::cleared()
     ++clears;
 }
 
+namespace {
+
+// Runs `activated` when the watched window becomes the active window.
+class ActivationFilter : public QObject
+{
+public:
+    ActivationFilter(QObject *parent, std::function<void()> activated)
+        : QObject(parent), m_activated(std::move(activated))
+    {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowActivate) m_activated();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_activated;
+};
+
+} // namespace
+
 MessageBoxes::MessageBoxes(Program &program)
 {
     connect(&program, &Program::messageBoxShown, this, [this](QMessageBox *box) {
         texts << box->text();
         titles << box->windowTitle();
-        QTimer::singleShot(0, box, [this, box] {
+        // Once the window system has made the box the active window: a user sees it then. (A
+        // box answered before that, under Wayland, can leave no window active: Qt 6.4.2's
+        // Wayland client drops the activation of the window under the box when it comes back
+        // before Qt has passed on the one it lost, see QWaylandDisplay::handleWaylandSync.)
+        auto answered = std::make_shared<bool>(false);
+        auto answer = [this, box, answered](bool active) {
+            if (*answered) return;
+            *answered = true;
+            if (!active) qWarning("the message box was not activated by the window system");
             if (whileShown) whileShown(*box);
             QAbstractButton *ok = box->button(QMessageBox::Ok);
             QTest::mouseClick(ok, Qt::LeftButton, Qt::NoModifier, ok->rect().center());
-        });
+        };
+        box->installEventFilter(new ActivationFilter(
+            box, [box, answer] { QTimer::singleShot(0, box, [answer] { answer(true); }); }));
+        QTimer::singleShot(3000, box, [answer] { answer(false); });
     });
 }
 

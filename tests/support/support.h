@@ -63,8 +63,9 @@ private:
     Form &m_form;
 };
 
-// Answers each message box of the program as a user would (a click on its OK button) and keeps
-// what it said. `whileShown` runs while a box is open, before it is answered.
+// Answers each message box of the program as a user would (a click on its OK button, once the
+// box is the active window) and keeps what it said. `whileShown` runs while a box is open,
+// before it is answered.
 class MessageBoxes : public QObject
 {
 public:
