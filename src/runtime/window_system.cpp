@@ -107,16 +107,16 @@ void settleLastFrame(QWidget &widget)
 void awaitFrameThread(QWidget &widget)
 {
     if (!frameCallbacksRace()) return;
-        // Qt's thread hands a window the answer to its frame holding the window's frame lock, and a
-        // busy machine can stop it there for a while after it has told the main thread: a window
-        // destroyed meanwhile destroys that lock under it. The platform window takes that lock
-        // first thing when asked for an update, so this returns once the thread has let go. It is
-        // asked directly: QWindow passes a request on only while none is pending, and one may well
-        // be, for an answer the hidden window will never have (settleLastFrame gave up on it, or
-        // the compositor no longer drew the window); the lock would not be taken then. The platform
-        // window delivers only a request that is pending, to a hidden window that draws nothing,
-        // and nothing once the window is destroyed.
 #ifdef BORVANE_REACH_PLATFORM_WINDOW
+    // Qt's thread hands a window the answer to its frame holding the window's frame lock, and a
+    // busy machine can stop it there for a while after it has told the main thread: a window
+    // destroyed meanwhile destroys that lock under it. The platform window takes that lock first
+    // thing when asked for an update, so this returns once the thread has let go. It is asked
+    // directly: QWindow passes a request on only while none is pending, and one may well be, for an
+    // answer the hidden window will never have (settleLastFrame gave up on it, or the compositor no
+    // longer drew the window); the lock would not be taken then. The platform window delivers only
+    // a request that is pending, to a hidden window that draws nothing, and nothing once the window
+    // is destroyed.
     if (QWindow *window = widget.windowHandle())
         if (QPlatformWindow *platformWindow = window->handle()) platformWindow->requestUpdate();
 #else

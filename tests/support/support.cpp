@@ -21,6 +21,7 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -56,29 +57,6 @@ void DrawingRecorder::cleared()
     ++clears;
 }
 
-namespace {
-
-// Runs `activated` when the watched window becomes the active window.
-class ActivationFilter : public QObject
-{
-public:
-    ActivationFilter(QObject *parent, std::function<void()> activated)
-        : QObject(parent), m_activated(std::move(activated))
-    {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::WindowActivate) m_activated();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_activated;
-};
-
-} // namespace
-
 MessageBoxes::MessageBoxes(Program &program)
 {
     connect(&program, &Program::messageBoxShown, this, [this](QMessageBox *box) {
@@ -97,8 +75,10 @@ MessageBoxes::MessageBoxes(Program &program)
             QAbstractButton *ok = box->button(QMessageBox::Ok);
             QTest::mouseClick(ok, Qt::LeftButton, Qt::NoModifier, ok->rect().center());
         };
-        box->installEventFilter(new ActivationFilter(
-            box, [box, answer] { QTimer::singleShot(0, box, [answer] { answer(true); }); }));
+        connect(qApp, &QGuiApplication::focusWindowChanged, box, [box, answer](QWindow *focus) {
+            if (focus && focus == box->windowHandle())
+                QTimer::singleShot(0, box, [answer] { answer(true); });
+        });
         QTimer::singleShot(3000, box, [answer] { answer(false); });
     });
 }
