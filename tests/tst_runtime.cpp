@@ -7,6 +7,7 @@
 
 #include "support/support.h"
 
+#include "runtime/indexed_png.h"
 #include "runtime/palette.h"
 #include "runtime/svg_drawing.h"
 #include "values/number_text.h"
@@ -32,6 +33,7 @@ Q_DECLARE_METATYPE(Variant)
 Q_DECLARE_METATYPE(Variant::Kind)
 Q_DECLARE_METATYPE(std::function<void()>)
 Q_DECLARE_METATYPE(std::function<void(QPainter &)>)
+Q_DECLARE_METATYPE(std::function<void(Surface &)>)
 
 namespace {
 
@@ -79,6 +81,10 @@ private slots:
     void dotsCoverTheirPixels();
     void drawingIsSharpAtHighPixelRatio();
     void drawingSurvivesResizeAndClsEmptiesIt();
+    void indexedSurfaceHoldsTheWindowsPixels_data();
+    void indexedSurfaceHoldsTheWindowsPixels();
+    void indexedPngHasThePixelsInTheFewestBits_data();
+    void indexedPngHasThePixelsInTheFewestBits();
     void messageBoxHasTheProgramTitle();
     void controlsArePlacedInTwips();
     void svgDrawingFollowsThePainter_data();
@@ -430,6 +436,125 @@ void RuntimeTest::drawingSurvivesResizeAndClsEmptiesIt()
     QCOMPARE(surface.image().pixel(10, 10), QBColor(2));
     surface.cls();
     QCOMPARE(surface.image().pixel(10, 10), qRgb(240, 240, 240));
+}
+
+void RuntimeTest::indexedSurfaceHoldsTheWindowsPixels_data()
+{
+    using Draw = std::function<void(Surface &)>;
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<Draw>("draw");
+    QTest::addColumn<bool>("staysIndexed");
+    // Lines of every width, across and beyond the area, over dots, at the pixel ratios of
+    // screens; the area limited; cleared to another colour; more colours than an index holds.
+    const Draw lines = [](Surface &s) {
+        s.setScaleMode(Surface::Pixels);
+        for (int width : {1, 2, 3, 4, 5}) {
+            s.setDrawWidth(width);
+            s.pset(20.0f * width, 33.3f, QBColor(width));
+            s.setForeColor(QBColor(width + 8));
+            s.line(0, 10.0f * width + 0.4f, 199.5f, 10.0f * width + 0.4f);
+            s.line(7.0f * width + 0.3f, -50, 7.0f * width + 0.3f, 500);
+            s.line(-30, -20.7f, 230.2f, 170.1f + width);
+            s.line(180.6f, 3.2f * width, 100.1f, 140.9f);
+            s.line(150, 90, 150, 90); // a point
+            s.line(-5e6f, 1e9f, 3e7f, -2e8f);
+        }
+    };
+    const Draw limited = [lines](Surface &s) {
+        s.limitTo(s.deviceSize() * 2 / 3);
+        lines(s);
+    };
+    const Draw cleared = [lines](Surface &s) {
+        lines(s);
+        s.setBackColor(QBColor(14));
+        s.cls();
+        s.setScaleMode(Surface::Pixels);
+        s.setDrawWidth(2);
+        s.pset(50, 50, QBColor(1));
+        s.line(10, 100, 190, 110);
+    };
+    const Draw manyColours = [lines](Surface &s) {
+        s.setScaleMode(Surface::Pixels);
+        for (int i = 0; i < 300; ++i)
+            s.pset(float(i % 150), float(i / 150 + 2 * (i % 7)), qRgb(i % 256, i / 256, 7));
+        lines(s);
+    };
+    for (qreal ratio : {1.0, 1.25, 1.5, 2.0}) {
+        QTest::addRow("lines at %g", ratio) << ratio << lines << true;
+        QTest::addRow("area limited at %g", ratio) << ratio << limited << true;
+    }
+    QTest::newRow("cleared") << 1.0 << cleared << true;
+    QTest::newRow("300 colours at 1.5") << 1.5 << manyColours << false;
+}
+
+void RuntimeTest::indexedSurfaceHoldsTheWindowsPixels()
+{
+    using Draw = std::function<void(Surface &)>;
+    QFETCH(qreal, ratio);
+    QFETCH(Draw, draw);
+    QFETCH(bool, staysIndexed);
+    Surface window;
+    Surface indexed(Surface::Storage::Indexed);
+    for (Surface *s : {&window, &indexed}) {
+        s->resize(QSize(200, 150), ratio, 96.0);
+        draw(*s);
+    }
+    const QImage expected = window.image().convertToFormat(QImage::Format_RGB32);
+    const QImage held = indexed.image();
+    QCOMPARE(held.format() == QImage::Format_Indexed8, staysIndexed);
+    QCOMPARE(held.devicePixelRatio(), ratio);
+    const QImage actual = held.convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(actual.size(), expected.size());
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            if (actual.pixel(x, y) != expected.pixel(x, y))
+                QFAIL(qPrintable(QStringLiteral("pixel %1, %2 differs").arg(x).arg(y)));
+}
+
+void RuntimeTest::indexedPngHasThePixelsInTheFewestBits_data()
+{
+    QTest::addColumn<int>("colours");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("bits");
+    for (int width : {1, 3, 7, 9, 33}) {
+        QTest::addRow("2 colours, %d wide", width) << 2 << width << 1;
+        QTest::addRow("3 colours, %d wide", width) << 3 << width << 2;
+        QTest::addRow("16 colours, %d wide", width) << 16 << width << 4;
+    }
+    QTest::newRow("17 colours") << 17 << 40 << 8;
+    QTest::newRow("256 colours") << 256 << 300 << 8;
+}
+
+void RuntimeTest::indexedPngHasThePixelsInTheFewestBits()
+{
+    QFETCH(int, colours);
+    QFETCH(int, width);
+    QFETCH(int, bits);
+    QImage image(width, 20, QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (int i = 0; i < colours; ++i)
+        table << qRgba(i * 37 % 256, i * 11 % 256, 255 - i, i == 1 ? 128 : 255);
+    image.setColorTable(table);
+    image.fill(0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < width; ++x)
+            if (y < 10 || (x + y) % 3 == 0) image.setPixel(x, y, uint((x * 7 + y * 3) % colours));
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(7559);
+    QBuffer file;
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(writeIndexedPng(image, file));
+    const QByteArray bytes = file.data();
+    QCOMPARE(int(bytes.at(24)), bits); // the header's bit depth
+    const QImage read = QImage::fromData(bytes, "png");
+    QCOMPARE(read.size(), image.size());
+    QCOMPARE(read.dotsPerMeterX(), 3780);
+    QCOMPARE(read.dotsPerMeterY(), 7559);
+    QCOMPARE(read.convertToFormat(QImage::Format_ARGB32),
+             image.convertToFormat(QImage::Format_ARGB32));
+    // A device that takes nothing fails the writing.
+    QBuffer closed;
+    QVERIFY(!writeIndexedPng(image, closed));
 }
 
 void RuntimeTest::messageBoxHasTheProgramTitle()

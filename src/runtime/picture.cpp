@@ -3,6 +3,7 @@
 
 #include "runtime/picture.h"
 
+#include "runtime/indexed_png.h"
 #include "runtime/surface.h"
 #include "runtime/svg_drawing.h"
 
@@ -93,7 +94,13 @@ Picture::Picture(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi, QR
 
 QImage Picture::image() const
 {
-    Surface surface;
+    // Saved and copied as RGB32 everywhere, whatever the surface holds its pixels in.
+    return pixels().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage Picture::pixels() const
+{
+    Surface surface(Surface::Storage::Indexed);
     surface.setBackColor(m_back);
     surface.setForeColor(m_fore);
     surface.resize(m_size, m_dpr, m_dpi); // filled with the background colour
@@ -101,8 +108,7 @@ QImage Picture::image() const
     // The surface grows for a drawing made over a larger area; the picture is its own size.
     const QRect device(0, 0, int(std::ceil(m_size.width() * m_dpr)),
                        int(std::ceil(m_size.height() * m_dpr)));
-    // Saved and copied as RGB32 everywhere, whatever the surface holds its pixels in.
-    QImage image = surface.image().convertToFormat(QImage::Format_RGB32);
+    QImage image = surface.image();
     if (image.size() != device.size()) image = image.copy(device);
     image.setDevicePixelRatio(m_dpr);
     return image;
@@ -163,11 +169,15 @@ bool Picture::write(Format format, QIODevice &device) const
 {
     switch (format) {
     case Format::Png: {
-        QImage written = indexed(image());
+        QImage written = pixels();
+        // Past 256 colours, in the truest format Qt writes.
+        if (written.format() != QImage::Format_Indexed8)
+            written = written.convertToFormat(QImage::Format_RGB32);
         // Programs that place the image on a page show it at the window's size.
         const int dotsPerMetre = int(std::lround(m_dpi * m_dpr * inchesPerMetre));
         written.setDotsPerMeterX(dotsPerMetre);
         written.setDotsPerMeterY(dotsPerMetre);
+        if (written.format() == QImage::Format_Indexed8) return writeIndexedPng(written, device);
         QImageWriter writer(&device, "png");
         // The fastest compression: a drawing of few colours stays small all the same.
         writer.setQuality(80);
@@ -241,44 +251,4 @@ QString Picture::notComposed(const QString &fileName)
 {
     return QStringLiteral("L'immagine «%1» non è stata salvata: %2.")
         .arg(fileName, notComposedReason());
-}
-
-QImage indexed(const QImage &image)
-{
-    if (image.format() != QImage::Format_RGB32) return image;
-    QImage indexed(image.size(), QImage::Format_Indexed8);
-    if (indexed.isNull()) return image;
-    QList<QRgb> colours;
-    QRgb last = 0;
-    int lastIndex = -1;
-    const int width = image.width();
-    const int height = image.height();
-    const std::size_t rowBytes = std::size_t(width) * sizeof(QRgb);
-    for (int y = 0; y < height; ++y) {
-        const auto *source = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        uchar *target = indexed.scanLine(y);
-        // Most rows of a plot repeat the one above (the background, an axis crossing it).
-        if (y > 0 && std::memcmp(source, image.constScanLine(y - 1), rowBytes) == 0) {
-            std::memcpy(target, indexed.constScanLine(y - 1), std::size_t(width));
-            continue;
-        }
-        for (int x = 0; x < width; ++x) {
-            const QRgb pixel = source[x];
-            if (pixel != last || lastIndex < 0) {
-                const auto found = std::find(colours.cbegin(), colours.cend(), pixel);
-                if (found == colours.cend()) {
-                    if (colours.size() == 256) return image;
-                    colours.append(pixel);
-                    lastIndex = int(colours.size()) - 1;
-                } else {
-                    lastIndex = int(found - colours.cbegin());
-                }
-                last = pixel;
-            }
-            target[x] = uchar(lastIndex);
-        }
-    }
-    indexed.setColorTable(colours);
-    indexed.setDevicePixelRatio(image.devicePixelRatio());
-    return indexed;
 }

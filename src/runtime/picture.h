@@ -65,6 +65,9 @@ public:
     static QString notComposed(const QString &fileName);
 
 private:
+    // The picture on an image of its device pixels: indexed by its colours, or past 256 of them
+    // in the format the window shows.
+    QImage pixels() const;
     bool write(Format format, class QIODevice &device) const;
 
     QSize m_size;
@@ -74,9 +77,3 @@ private:
     QRgb m_fore;
     std::function<void(Surface &)> m_draw;
 };
-
-// An image in as few bytes per pixel as it can be written without loss: a drawing of at most
-// 256 colours becomes an indexed image with exactly those colours; any other stays as it is.
-// (QImage::convertToFormat gives the same image, but more slowly: the measurement is in the
-// history of this function.)
-QImage indexed(const QImage &image);

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-Surface::Surface()
+Surface::Surface(Storage storage) : m_indexed(storage == Storage::Indexed)
 {
     resize(QSize(1, 1), 1.0, 96.0);
 }
@@ -53,13 +53,22 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         updateBounds();
     } else if (m_image.isNull() || devicePixelRatio != m_dpr || needed.width() > m_image.width() ||
                needed.height() > m_image.height()) {
+        // What is drawn is carried over by a painter, which knows no indexed image.
+        if (m_indexed && !m_image.isNull() && !m_blank) stopIndexing();
         // The image only grows, so shrinking and growing the window back loses nothing.
         QSize grown = needed;
         if (!m_image.isNull() && devicePixelRatio == m_dpr)
             grown = needed.expandedTo(m_image.size());
-        QImage image(grown, imageFormat);
+        QImage image(grown, m_indexed ? QImage::Format_Indexed8 : imageFormat);
         image.setDevicePixelRatio(devicePixelRatio);
-        image.fill(pixelOf(m_back));
+        if (m_indexed) {
+            m_colours = {m_back};
+            m_lastIndex = -1;
+            image.setColorTable({m_back});
+            image.fill(0);
+        } else {
+            image.fill(pixelOf(m_back));
+        }
         if (!m_image.isNull() && !m_blank) {
             QPainter painter(&image);
             painter.drawImage(QPointF(0, 0), m_image);
@@ -214,10 +223,17 @@ void Surface::fillDot(double deviceX, double deviceY, QRgb colour)
     const int x1 = std::min(m_deviceWidth, int(left) + w);
     const int y0 = std::max(0, int(top));
     const int y1 = std::min(m_deviceHeight, int(top) + w);
-    if (!m_pixels) {
-        if (!m_keepsPixels) return;
-        m_pixels = m_image.bits();
+    if (!m_keepsPixels) return;
+    if (m_indexed) {
+        if (const int index = indexOf(colour); index >= 0) {
+            if (!m_pixels) m_pixels = m_image.bits();
+            for (int y = y0; y < y1; ++y)
+                std::fill(m_pixels + y * m_stride + x0, m_pixels + y * m_stride + x1, uchar(index));
+            changed();
+            return;
+        }
     }
+    if (!m_pixels) m_pixels = m_image.bits();
     const QRgb pixel = pixelOf(colour);
     for (int y = y0; y < y1; ++y) {
         auto *row = reinterpret_cast<QRgb *>(m_pixels + y * m_stride);
@@ -276,9 +292,77 @@ void Surface::line(float x1, float y1, float x2, float y2)
     }
     if (!m_keepsPixels) return;
     m_pixels = nullptr;
+    if (m_indexed) {
+        if (const int index = indexOf(m_fore); index >= 0) {
+            lineOnIndexed(x1, y1, x2, y2, index);
+            return;
+        }
+    }
     QPainter painter(&m_image);
     paintLine(painter, x1, y1, x2, y2);
     changed();
+}
+
+void Surface::lineOnIndexed(float x1, float y1, float x2, float y2, int index)
+{
+    // The painter draws the line onto a transparent image of the pixels it can reach, moved by
+    // whole device pixels (which moves its pixels and changes nothing else); those it reached
+    // take the pen's index. The margin keeps that image's edges, where the painter clips, clear
+    // of the line, except where they are the surface's own edges.
+    static constexpr double limit = 1e7;
+    auto device = [](double v) { return std::clamp(v, -limit, limit); };
+    const double ax = device(x1 * m_unitToDeviceX), ay = device(y1 * m_unitToDeviceY);
+    const double bx = device(x2 * m_unitToDeviceX), by = device(y2 * m_unitToDeviceY);
+    const double margin = m_drawWidth * m_dpr + 4;
+    const QRect reach =
+        QRect(0, 0, m_deviceWidth, m_deviceHeight)
+            .intersected(QRectF(QPointF(std::min(ax, bx) - margin, std::min(ay, by) - margin),
+                                QPointF(std::max(ax, bx) + margin, std::max(ay, by) + margin))
+                             .toAlignedRect());
+    if (reach.isEmpty()) return;
+    QImage ink(reach.size(), QImage::Format_ARGB32_Premultiplied);
+    ink.fill(Qt::transparent);
+    {
+        QPainter painter(&ink);
+        painter.setTransform(QTransform(m_dpr, 0, 0, m_dpr, -reach.left(), -reach.top()));
+        paintLine(painter, x1, y1, x2, y2);
+    }
+    if (!m_pixels) m_pixels = m_image.bits();
+    for (int y = 0; y < ink.height(); ++y) {
+        const auto *drawn = reinterpret_cast<const QRgb *>(ink.constScanLine(y));
+        uchar *row = m_pixels + (reach.top() + y) * m_stride + reach.left();
+        for (int x = 0; x < ink.width(); ++x)
+            if (qAlpha(drawn[x]) != 0) row[x] = uchar(index);
+    }
+    changed();
+}
+
+int Surface::indexOf(QRgb colour)
+{
+    if (colour == m_lastColour && m_lastIndex >= 0) return m_lastIndex;
+    auto found = std::find(m_colours.cbegin(), m_colours.cend(), colour);
+    if (found == m_colours.cend()) {
+        if (m_colours.size() == 256) {
+            stopIndexing();
+            return -1;
+        }
+        m_colours.push_back(colour);
+        m_image.setColorCount(int(m_colours.size()));
+        m_image.setColor(int(m_colours.size()) - 1, colour);
+        m_pixels = nullptr;
+        found = m_colours.cend() - 1;
+    }
+    m_lastColour = colour;
+    m_lastIndex = int(found - m_colours.cbegin());
+    return m_lastIndex;
+}
+
+void Surface::stopIndexing()
+{
+    m_indexed = false;
+    m_pixels = nullptr;
+    if (!m_image.isNull()) m_image = m_image.convertToFormat(imageFormat);
+    m_stride = m_image.bytesPerLine();
 }
 
 void Surface::cls()
@@ -292,6 +376,13 @@ void Surface::cls()
         return;
     }
     m_pixels = nullptr;
+    if (m_indexed) {
+        if (const int index = indexOf(m_back); index >= 0) {
+            m_image.fill(uint(index));
+            changed();
+            return;
+        }
+    }
     m_image.fill(pixelOf(m_back));
     changed();
 }

@@ -45,7 +45,13 @@ public:
         Centimetres = 7
     };
 
-    Surface();
+    // How an image surface holds its pixels: as the window shows them, or as indices into a
+    // table of the colours drawn (a byte a pixel where the window's take four: for a picture
+    // that leaves the program, whose few colours go into a file as they are). Past 256 colours
+    // an indexed surface goes on as the window's do.
+    enum class Storage { AsShown, Indexed };
+
+    explicit Surface(Storage storage = Storage::AsShown);
     // A surface that draws through `painter`, whose coordinates are the logical pixels of a
     // picture of `pictureSize`; dots keep the size they have at `devicePixelRatio`. Nothing
     // outside the picture is drawn.
@@ -65,8 +71,9 @@ public:
     QSize size() const { return m_size; }
     qreal devicePixelRatio() const { return m_dpr; }
     qreal logicalDpi() const { return m_dpi; }
-    // The image handed out may be copied (copies share their pixels until written), so the
-    // next dot takes the pixels afresh.
+    // The image: in the window's format, or Indexed8 with the colours drawn as its table. It
+    // may be copied (copies share their pixels until written), so the next dot takes the pixels
+    // afresh.
     const QImage &image() const
     {
         m_pixels = nullptr;
@@ -123,6 +130,11 @@ public:
 
 private:
     void fillDot(double deviceX, double deviceY, QRgb colour);
+    // The index of a colour in the indexed image's table, added if new; -1 when the table is
+    // full, the image then holding its pixels as the window's do.
+    int indexOf(QRgb colour);
+    void stopIndexing();
+    void lineOnIndexed(float x1, float y1, float x2, float y2, int index);
     void paintDot(int left, int top, QRgb colour);
     void paintLine(QPainter &painter, float x1, float y1, float x2, float y2) const;
     void changed();
@@ -175,6 +187,10 @@ private:
     bool m_dirty = false;
     bool m_blank = true; // nothing drawn since the surface was made
     bool m_keepsPixels = true;
+    bool m_indexed = false;
+    std::vector<QRgb> m_colours; // an indexed image's table
+    QRgb m_lastColour = 0;       // and the last colour looked up in it
+    int m_lastIndex = -1;
 
     // Through a painter: the dots of one colour not yet drawn, each once (a plot lands on the
     // same place many times; only its last dot there would show).
