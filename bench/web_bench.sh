@@ -2,7 +2,7 @@
 # SPDX-FileCopyrightText: 2026 The Borvane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The web page's figures, on this machine, in headless Chromium on localhost:
-#   bench/web_bench.sh [RUNS] [DESKTOP_PROGRAM]    (defaults: 11, build/test/borvane or
+#   bench/web_bench.sh [RUNS] [DESKTOP_PROGRAM]    (defaults: 21, build/test/borvane or
 #                                                  build/release/borvane)
 # - the size of the page's files, as they are and with the gzip and brotli copies beside them
 #   (goal: the program 6 MB or less compressed);
@@ -19,7 +19,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/setup.sh"
 source "$root/tests/smoke/x-session.sh"
-runs="${1:-11}"
+runs="${1:-21}"
 web="$root/build/web"
 work="$root/build/bench-web"
 desktop="${2:-$root/build/test/borvane}"
