@@ -62,7 +62,7 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         QImage image(grown, m_indexed ? QImage::Format_Indexed8 : imageFormat);
         image.setDevicePixelRatio(devicePixelRatio);
         if (m_indexed) {
-            m_colours = {m_back};
+            m_colours.assign(1, m_back);
             m_lastIndex = -1;
             image.setColorTable({m_back});
             image.fill(0);
