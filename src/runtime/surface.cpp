@@ -62,7 +62,6 @@ void Surface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi
         QImage image(grown, m_indexed ? QImage::Format_Indexed8 : imageFormat);
         image.setDevicePixelRatio(devicePixelRatio);
         if (m_indexed) {
-            m_colours.assign(1, m_back);
             m_lastIndex = -1;
             image.setColorTable({m_back});
             image.fill(0);
@@ -340,20 +339,20 @@ void Surface::lineOnIndexed(float x1, float y1, float x2, float y2, int index)
 int Surface::indexOf(QRgb colour)
 {
     if (colour == m_lastColour && m_lastIndex >= 0) return m_lastIndex;
-    auto found = std::find(m_colours.cbegin(), m_colours.cend(), colour);
-    if (found == m_colours.cend()) {
-        if (m_colours.size() == 256) {
+    const QList<QRgb> table = m_image.colorTable();
+    qsizetype found = table.indexOf(colour);
+    if (found < 0) {
+        if (table.size() == 256) {
             stopIndexing();
             return -1;
         }
-        m_colours.push_back(colour);
-        m_image.setColorCount(int(m_colours.size()));
-        m_image.setColor(int(m_colours.size()) - 1, colour);
+        found = table.size();
+        m_image.setColorCount(int(found) + 1);
+        m_image.setColor(int(found), colour);
         m_pixels = nullptr;
-        found = m_colours.cend() - 1;
     }
     m_lastColour = colour;
-    m_lastIndex = int(found - m_colours.cbegin());
+    m_lastIndex = int(found);
     return m_lastIndex;
 }
 

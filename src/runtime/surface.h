@@ -188,8 +188,7 @@ private:
     bool m_blank = true; // nothing drawn since the surface was made
     bool m_keepsPixels = true;
     bool m_indexed = false;
-    std::vector<QRgb> m_colours; // an indexed image's table
-    QRgb m_lastColour = 0;       // and the last colour looked up in it
+    QRgb m_lastColour = 0; // the last colour looked up in the indexed image's table
     int m_lastIndex = -1;
 
     // Through a painter: the dots of one colour not yet drawn, each once (a plot lands on the
