@@ -500,14 +500,21 @@ void PlotTest::coveringAndUncoveringKeepsTheDrawing()
 
 void PlotTest::aWindowMadeReadyBeforeItsShowLooksTheSame()
 {
-    // A web page makes the plot window ready while the parameter window is open: its first
-    // plot, and the next over it, show as they do in a window that was not.
+    // A web page makes the plot window ready while the parameter window is open, which stays
+    // the active one: its first plot, and the next over it, show as they do in a window that
+    // was not.
     QImage shots[2][2];
     for (const bool ready : {false, true}) {
         Session s;
         prepare(s, 1, QStringLiteral("20"), QStringLiteral("15"), QStringLiteral("0,5"));
         Form4 &f = s.app.form4();
-        if (ready) f.prepareFirstShow();
+        if (ready) {
+            f.prepareFirstShow();
+            // Made ready out of sight: the user is still in the parameter window.
+            ui::settle();
+            QVERIFY(!f.isVisible());
+            QCOMPARE(QApplication::activeWindow(), static_cast<QWidget *>(&s.app.form3()));
+        }
         s.toForm4();
         ui::settle();
         shots[ready][0] = f.grab().toImage();

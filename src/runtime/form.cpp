@@ -209,6 +209,12 @@ void Form::prepareFirstShow()
     if (m_shownBefore || m_state != State::Maximized || !screen()) return;
     // The drawing area only grows: the window's own size, when it comes, takes this image.
     m_surface.resize(screen()->availableSize(), devicePixelRatioF(), logicalDpiX());
+    if (testAttribute(Qt::WA_WState_Created)) return;
+    // A web page activates a window as it makes it, shown or not; this one is activated when it
+    // is shown (showWindow), not before.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    create();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
 }
 
 void Form::showOffScreen(QSize area)

@@ -77,8 +77,9 @@ public:
     // Called by the program to make the window appear.
     void showWindow();
     // Before the first Show of a window that opens maximized, makes its drawing area ready at
-    // the screen's size, so that the Show need not: a web page does it while the user is still
-    // in another window, since there making those pixels is a good part of a first Show.
+    // the screen's size and its window in the window system (hidden, and leaving the activation
+    // where it is), so that the Show need not: a web page does it while the user is still in
+    // another window, since there making those is a good part of a first Show.
     void prepareFirstShow();
     // Hiding a window first lets its last frame settle with the window system.
     void setVisible(bool visible) override;
