@@ -69,9 +69,9 @@ bool Borvane::exists(int n) const
 void Borvane::start()
 {
     if (inBrowser()) {
-        // In a page, making the plot window and its pixels is most of the first plot's time:
-        // it is done while the parameter window is open, a few frames after it opened, so that
-        // its own first drawing comes first.
+        // In a page, making the plot window, its window and its pixels is most of the first
+        // plot's time: it is done while the parameter window is open, a few frames after it
+        // opened, so that its own first drawing comes first.
         constexpr int afterDrawnMilliseconds = 50;
         QObject::connect(&m_program, &Program::activated, &m_program, [this](Form *form) {
             if (form != m_form3.get() || m_form4) return;
